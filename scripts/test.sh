@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the normal and the sanitizer configuration and runs every test in each.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTOVREN_SANITIZE=ON -DTOVREN_BENCH=OFF
+cmake --build build-san -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  ctest --test-dir build-san --output-on-failure -j "$jobs"
