@@ -1,0 +1,115 @@
+#include "foundation/Logger.h"
+
+#include "foundation/Check.h"
+#include "foundation/Timer.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace tovren {
+
+Logger::LogStreams* Logger::logStreams = nullptr;
+Logger logger;
+
+namespace {
+
+void setTwoDecimals(std::ostream& stream) {
+  stream.setf(std::ios_base::fixed, std::ios_base::floatfield);
+  stream.precision(2);
+}
+
+// Zero-padded to at least four digits; written unformatted, so that whatever format
+// state the stream holds (a base, a pending width) stays for the caller's value.
+void writeNumber(std::ostream& out, long value) {
+  char digits[32];
+  int length = std::snprintf(digits, sizeof digits, "%04lu", static_cast<unsigned long>(value));
+  if (length > 0) out.write(digits, length);
+}
+
+}  // namespace
+
+LogStream::LogStream(std::ostream* out, const Timer* timer) : out(out), timer(timer) {
+  if (out != nullptr) setTwoDecimals(*out);
+}
+
+LogStream::~LogStream() = default;
+
+void LogStream::setOut(std::ostream* newOut) {
+  out = newOut;
+  if (out != nullptr) setTwoDecimals(*out);
+}
+
+void LogStream::writePrefix() {
+  lineStart = false;
+  out->write("  ", 2);
+  writeNumber(*out, timer != nullptr ? timer->now() : 0);
+  out->write(". ", 2);
+}
+
+LogStream& LogStream::operator<<(std::ostream& (*manipulator)(std::ostream&)) {
+  if (out == nullptr) return *this;
+  manipulator(*out);
+  if (manipulator == static_cast<std::ostream& (*)(std::ostream&)>(std::endl)) lineStart = true;
+  return *this;
+}
+
+LogStream& LogStream::operator<<(std::ios& (*manipulator)(std::ios&)) {
+  if (out != nullptr) manipulator(*out);
+  return *this;
+}
+
+LogStream& LogStream::operator<<(std::ios_base& (*manipulator)(std::ios_base&)) {
+  if (out != nullptr) manipulator(*out);
+  return *this;
+}
+
+void LogStream::newCycle() {
+  if (out == nullptr) return;
+  *out << std::endl;
+  out->put('[');
+  writeNumber(*out, timer != nullptr ? timer->getCycle() : 0);
+  out->put(']');
+  *out << std::endl;
+}
+
+LogNull::LogNull() : LogStream(nullptr, nullptr) {}
+
+LogStdOut::LogStdOut(const Timer* timer) : LogStream(&std::cout, timer) {}
+
+LogStdErr::LogStdErr(const Timer* timer) : LogStream(&std::cerr, timer) {}
+
+LogFile::LogFile(const std::string& path, const Timer* timer)
+    : LogStream(nullptr, timer),
+      file(std::make_unique<std::ofstream>(path, std::ios_base::out | std::ios_base::trunc)),
+      path(path) {
+  setOut(file.get());
+}
+
+// The base never touches its stream on destruction, so the file may close first.
+LogFile::~LogFile() = default;
+
+Logger::Logger() {
+  if (logStreams == nullptr) logStreams = new LogStreams();
+}
+
+void Logger::add(const std::string& name, LogStream* stream) {
+  TOVREN_CHECK(logStreams);
+  // Owned from here on, also when refused.
+  std::unique_ptr<LogStream> owned(stream);
+  if (owned == nullptr || logStreams->streams.count(name) != 0) return;
+  logStreams->streams.emplace(name, std::move(owned));
+}
+
+bool Logger::isRegistered(const std::string& name) const {
+  TOVREN_CHECK(logStreams);
+  return logStreams->streams.count(name) != 0;
+}
+
+LogStream& Logger::operator[](const std::string& name) const {
+  TOVREN_CHECK(logStreams);
+  auto found = logStreams->streams.find(name);
+  if (found == logStreams->streams.end()) return logStreams->logNull;
+  return *found->second;
+}
+
+}  // namespace tovren
