@@ -1,0 +1,184 @@
+#include "foundation/SExpression.h"
+
+#include "foundation/Check.h"
+#include "foundation/Str.h"
+
+#include <climits>
+
+namespace tovren {
+
+namespace {
+
+bool isSeparator(char c) { return c == ' ' || c == '\t'; }
+
+// Characters the atom scan has to look at: the four that end an atom, and the quote.
+struct AtomStops {
+  bool stops[256] = {};
+  constexpr AtomStops() {
+    stops[static_cast<unsigned char>(' ')] = true;
+    stops[static_cast<unsigned char>('\t')] = true;
+    stops[static_cast<unsigned char>('(')] = true;
+    stops[static_cast<unsigned char>(')')] = true;
+    stops[static_cast<unsigned char>('"')] = true;
+  }
+};
+
+constexpr AtomStops atomStops;
+
+// Index one past the atom that starts at start: separators and parentheses inside
+// double quotes belong to the atom; an unclosed quote runs to the end of the text.
+std::size_t atomEnd(const std::string& text, std::size_t start) {
+  const char* data = text.data();
+  const std::size_t length = text.length();
+  bool quoted = false;
+  std::size_t j = start;
+  for (; j < length; ++j) {
+    const char c = data[j];
+    if (!atomStops.stops[static_cast<unsigned char>(c)]) {
+      continue;
+    }
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted) {
+      break;
+    }
+  }
+  return j;
+}
+
+}  // namespace
+
+SExpElement::~SExpElement() = default;
+
+SExpAtomic::SExpAtomic(const std::string& value, unsigned int& pos) : value(readAtom(value, pos)) {}
+
+std::string SExpAtomic::readAtom(const std::string& value, unsigned int& pos) {
+  TOVREN_CHECK(pos < value.length());
+  const std::size_t start = pos;
+  const std::size_t end = atomEnd(value, start);
+  pos = static_cast<unsigned int>(end - 1);
+  return std::string(value, start, end - start);
+}
+
+int SExpAtomic::asInt() const { return Str::toInt(value); }
+
+float SExpAtomic::asFloat() const { return Str::toFloat(value); }
+
+char SExpAtomic::asChar() const { return Str::toChar(value); }
+
+bool SExpAtomic::asBool() const { return Str::toBool(value); }
+
+SExpression::SExpression(const std::string& value, unsigned int& pos) {
+  TOVREN_CHECK_NAMED(pos < value.length() && value[pos] == '(', "value[pos] == '('");
+  // Most lists of the server's messages hold a few elements: one allocation for them.
+  elements.reserve(4);
+  unsigned int i = pos;
+  // Every pass moves i forward, so the loop ends at the closing ")" or the check.
+  for (;;) {
+    ++i;
+    TOVREN_CHECK(i < value.length());
+    const char c = value[i];
+    if (c == ')') {
+      pos = i;
+      return;
+    }
+    if (c == '(') {
+      auto child = std::make_unique<SExpression>(value, i);
+      if (!child->elements.empty() && child->elements[0]->type() == 0) {
+        const auto& header = static_cast<const SExpAtomic&>(*child->elements[0]).asString();
+        indices[header] = static_cast<int>(elements.size());
+      }
+      elements.push_back(std::move(child));
+    } else if (!isSeparator(c)) {
+      elements.push_back(std::make_unique<SExpAtomic>(value, i));
+    }
+  }
+}
+
+bool SExpression::isWellFormed(const std::string& text) {
+  const std::size_t length = text.length();
+  // The parser counts positions in unsigned int.
+  if (length == 0 || length >= UINT_MAX || text[0] != '(') {
+    return false;
+  }
+  std::size_t first = 1;
+  while (first < length && isSeparator(text[first])) {
+    ++first;
+  }
+  if (first >= length || text[first] == '(' || text[first] == ')') {
+    return false;
+  }
+
+  unsigned int depth = 1;
+  std::size_t i = 1;
+  for (; i < length; ++i) {
+    const char c = text[i];
+    if (c == '(') {
+      if (++depth > maxWellFormedDepth) {
+        return false;
+      }
+    } else if (c == ')') {
+      if (--depth == 0) {
+        break;
+      }
+    } else if (!isSeparator(c)) {
+      // Not a separator nor a parenthesis, so the atom holds at least this character.
+      i = atomEnd(text, i) - 1;
+    }
+  }
+  if (depth != 0) {
+    return false;
+  }
+  for (++i; i < length; ++i) {
+    const char c = text[i];
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string SExpression::toString() const {
+  std::string out;
+  appendTo(out);
+  return out;
+}
+
+void SExpression::appendTo(std::string& out) const {
+  out += '(';
+  for (const auto& element : elements) {
+    if (element->type() == 1) {
+      static_cast<const SExpression&>(*element).appendTo(out);
+    } else {
+      out += static_cast<const SExpAtomic&>(*element).asString();
+    }
+    out += ' ';
+  }
+  if (elements.empty()) {
+    out += ')';
+  } else {
+    out.back() = ')';
+  }
+}
+
+SExpElement* SExpression::operator[](unsigned int index) {
+  TOVREN_CHECK_NAMED(index < elements.size(), "index >= 0 && index < elements.size()");
+  return elements[index].get();
+}
+
+const SExpElement* SExpression::operator[](unsigned int index) const {
+  TOVREN_CHECK_NAMED(index < elements.size(), "index >= 0 && index < elements.size()");
+  return elements[index].get();
+}
+
+const SExpression& SExpression::operator[](const std::string& header) const {
+  const auto it = indices.find(header);
+  TOVREN_CHECK(it != indices.end());
+  return static_cast<const SExpression&>(*elements[it->second]);
+}
+
+bool SExpression::hasSExpWithHeader(const std::string& header) const {
+  return indices.find(header) != indices.end();
+}
+
+}  // namespace tovren

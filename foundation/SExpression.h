@@ -1,0 +1,82 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tovren {
+
+// One parsed element of a server message: an atom or a list.
+class SExpElement {
+ public:
+  SExpElement() = default;
+  SExpElement(const SExpElement&) = delete;
+  SExpElement& operator=(const SExpElement&) = delete;
+  virtual ~SExpElement();
+
+  // 0 for an atom, 1 for a list.
+  virtual int type() const = 0;
+  virtual std::string toString() const = 0;
+};
+
+// An atom: its text exactly as it stood in the message, double quotes included.
+class SExpAtomic : public SExpElement {
+ public:
+  // Reads the atom that starts at value[pos]; pos is left on its last character.
+  SExpAtomic(const std::string& value, unsigned int& pos);
+
+  int type() const override { return 0; }
+  std::string toString() const override { return value; }
+
+  const std::string& asString() const { return value; }
+  int asInt() const;
+  float asFloat() const;
+  char asChar() const;
+  bool asBool() const;
+
+ private:
+  static std::string readAtom(const std::string& value, unsigned int& pos);
+
+  std::string value;
+};
+
+// A list. It owns its elements, so deleting the top-level list frees the whole tree.
+class SExpression : public SExpElement {
+ public:
+  // Lists nested deeper than this are refused by isWellFormed (no server message
+  // comes near it); it keeps the recursive parse of any accepted text shallow.
+  static constexpr unsigned int maxWellFormedDepth = 64;
+
+  // Parses the list whose "(" stands at value[pos]; pos is left on its closing ")".
+  // Malformed text stops the process: check untrusted text with isWellFormed first.
+  SExpression(const std::string& value, unsigned int& pos);
+
+  // Whether the text is one list that the parser reads without stopping: "(" at
+  // index 0, balanced under the parser's own quote and separator rules, element 0 an
+  // atom, nesting at most maxWellFormedDepth, and nothing but white space after it.
+  static bool isWellFormed(const std::string& text);
+
+  int type() const override { return 1; }
+  // "(" and the elements' texts separated by single blanks, then ")".
+  std::string toString() const override;
+
+  unsigned int size() const { return static_cast<unsigned int>(elements.size()); }
+
+  // The element at the index; owned by this list.
+  SExpElement* operator[](unsigned int index);
+  const SExpElement* operator[](unsigned int index) const;
+
+  // The last child list whose first element is an atom with this text.
+  const SExpression& operator[](const std::string& header) const;
+  bool hasSExpWithHeader(const std::string& header) const;
+
+ private:
+  void appendTo(std::string& out) const;
+
+  std::vector<std::unique_ptr<SExpElement>> elements;
+  // Header of a child list -> its position in elements.
+  std::map<std::string, int> indices;
+};
+
+}  // namespace tovren

@@ -1,0 +1,226 @@
+#include "foundation/FieldData.h"
+
+#include "foundation/SExpression.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tovren {
+namespace {
+
+int flagId(const FieldData& field, const std::string& text) {
+  unsigned int pos = 0;
+  const SExpression name(text, pos);
+  return field.getFlagId(name);
+}
+
+int goalId(const FieldData& field, const std::string& text) {
+  unsigned int pos = 0;
+  const SExpression name(text, pos);
+  return field.getGoalId(name);
+}
+
+int lineId(const FieldData& field, const std::string& text) {
+  unsigned int pos = 0;
+  const SExpression name(text, pos);
+  return field.getLineId(name);
+}
+
+void expectPoint(const Point& actual, float x, float y) {
+  EXPECT_FLOAT_EQ(actual.x, x);
+  EXPECT_FLOAT_EQ(actual.y, y);
+}
+
+// The names in id order, as the server writes them.
+std::vector<std::string> flagNamesInIdOrder() {
+  std::vector<std::string> names = {
+      "(f c)",     "(f l t)",   "(f l b)",   "(f c t)",   "(f c b)",   "(f r t)",   "(f r b)",
+      "(f p l t)", "(f p l c)", "(f p l b)", "(f p r t)", "(f p r c)", "(f p r b)", "(f g l t)",
+      "(f g l b)", "(f g r t)", "(f g r b)", "(f l 0)",   "(f r 0)",   "(f t 0)",   "(f b 0)"};
+  for (const char* edge : {"t l", "t r", "b l", "b r"}) {
+    for (int d = 10; d <= 50; d += 10)
+      names.push_back("(f " + std::string(edge) + " " + std::to_string(d) + ")");
+  }
+  for (const char* edge : {"l t", "l b", "r t", "r b"}) {
+    for (int d = 10; d <= 30; d += 10)
+      names.push_back("(f " + std::string(edge) + " " + std::to_string(d) + ")");
+  }
+  return names;
+}
+
+TEST(FieldData, EveryFlagNameMapsToItsId) {
+  FieldData field;
+  const std::vector<std::string> names = flagNamesInIdOrder();
+  ASSERT_EQ(names.size(), static_cast<size_t>(FieldData::flagsNum));
+  for (size_t id = 0; id < names.size(); ++id)
+    EXPECT_EQ(flagId(field, names[id]), int(id)) << names[id];
+}
+
+TEST(FieldData, NameMatchingExamples) {
+  FieldData field;
+  EXPECT_EQ(flagId(field, "(f c)"), 0);
+  EXPECT_EQ(flagId(field, "(f c t)"), 3);
+  EXPECT_EQ(flagId(field, "(f l t)"), 1);
+  EXPECT_EQ(flagId(field, "(f l t 10)"), 41);
+  EXPECT_EQ(flagId(field, "(f t l 10)"), 21);
+  EXPECT_EQ(flagId(field, "(f t l 50)"), 25);
+  EXPECT_EQ(flagId(field, "(f g r b)"), 16);
+  EXPECT_EQ(flagId(field, "(f p l c)"), 8);
+  EXPECT_EQ(flagId(field, "(f b 0)"), 20);
+  // Only the first digit of the distance counts.
+  EXPECT_EQ(flagId(field, "(f t r 15)"), 26);
+  // The kind in element 0 is not examined.
+  EXPECT_EQ(flagId(field, "(x c)"), 0);
+  EXPECT_EQ(lineId(field, "(l b)"), 3);
+  EXPECT_EQ(lineId(field, "(l l)"), 0);
+  EXPECT_EQ(lineId(field, "(l r)"), 1);
+  EXPECT_EQ(lineId(field, "(l t)"), 2);
+  EXPECT_EQ(goalId(field, "(g l)"), 0);
+  EXPECT_EQ(goalId(field, "(g r)"), 1);
+}
+
+// Collects the ids of every landmark name in the see messages of one recorded client.
+void readNames(std::istream& in, const FieldData& field, std::set<int>& flags, std::set<int>& goals,
+               std::set<int>& lines) {
+  const std::regex landmark(R"(\(\(([fgl])( [^()]*)\))");
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.find("(see ") == std::string::npos) continue;
+    for (std::sregex_iterator it(line.begin(), line.end(), landmark), end; it != end; ++it) {
+      const std::string name = "(" + (*it)[1].str() + (*it)[2].str() + ")";
+      if (name[1] == 'f') flags.insert(flagId(field, name));
+      if (name[1] == 'g') goals.insert(goalId(field, name));
+      if (name[1] == 'l') lines.insert(lineId(field, name));
+    }
+  }
+}
+
+TEST(FieldData, EveryLandmarkNameOfRecordedSeeMessagesIsKnown) {
+  FieldData field;
+  std::set<int> flags;
+  std::set<int> goals;
+  std::set<int> lines;
+  const std::string fixtures = std::string(TOVREN_SOURCE_DIR) + "/../shared/fixtures/";
+  for (const char* side : {"left/", "right/"}) {
+    for (const char* player :
+         {"Tovren-1-goalie.txt", "Tovren-2.txt", "Tovren-3.txt", "Tovren-7.txt", "Rival-2.txt"}) {
+      std::ifstream in(fixtures + side + player);
+      ASSERT_TRUE(in) << side << player;
+      readNames(in, field, flags, goals, lines);
+    }
+  }
+  EXPECT_EQ(flags.count(FieldData::unknownId), 0u);
+  // Between them the players saw every flag of the table.
+  EXPECT_EQ(flags.size(), static_cast<size_t>(FieldData::flagsNum));
+  EXPECT_EQ(goals, (std::set<int>{0, 1}));
+  EXPECT_EQ(lines, (std::set<int>{0, 1, 2, 3}));
+}
+
+TEST(FieldData, UnknownNamesFromTheNetworkAreReportedNotFatal) {
+  FieldData field;
+  for (const char* text :
+       {"(f)", "(f x)", "(f l)", "(f c x)", "(f l t 40)", "(f t l 60)", "(f t l)", "(f p l)",
+        "(f p x t)", "(f g l c)", "(f b x 10)", "(f (l) t)", "(f r b x)", "(f \"\" 0)"}) {
+    EXPECT_EQ(flagId(field, text), FieldData::unknownId) << text;
+  }
+  for (const char* text : {"(g)", "(g c)", "(g (l))"}) {
+    EXPECT_EQ(goalId(field, text), FieldData::unknownId) << text;
+  }
+  for (const char* text : {"(l)", "(l c)", "(l 0)"}) {
+    EXPECT_EQ(lineId(field, text), FieldData::unknownId) << text;
+  }
+}
+
+TEST(FieldData, BasePositionsSpotChecks) {
+  FieldData field;
+  expectPoint(field.getFlagPos(0), 0, 0);
+  expectPoint(field.getFlagPos(1), -52.5f, 34);
+  expectPoint(field.getFlagPos(6), 52.5f, -34);
+  expectPoint(field.getFlagPos(9), -36.2f, -20);
+  expectPoint(field.getFlagPos(11), 36.2f, 0);
+  expectPoint(field.getFlagPos(13), -52.5f, 7.32f);
+  expectPoint(field.getFlagPos(16), 52.5f, -7.32f);
+  expectPoint(field.getFlagPos(17), -57.5f, 0);
+  expectPoint(field.getFlagPos(20), 0, -39);
+  expectPoint(field.getFlagPos(25), -50, 39);
+  expectPoint(field.getFlagPos(26), 10, 39);
+  expectPoint(field.getFlagPos(35), -50, -39);
+  expectPoint(field.getFlagPos(40), 50, -39);
+  expectPoint(field.getFlagPos(43), -57.5f, 30);
+  expectPoint(field.getFlagPos(44), -57.5f, -10);
+  expectPoint(field.getFlagPos(49), 57.5f, 30);
+  expectPoint(field.getFlagPos(52), 57.5f, -30);
+  expectPoint(field.getGoalPos(0), -52.5f, 0);
+  expectPoint(field.getGoalPos(1), 52.5f, 0);
+  expectPoint(field.getLinePos(0), -52.5f, 0);
+  expectPoint(field.getLinePos(3), 0, -34);
+}
+
+TEST(FieldData, EveryNamedPositionMatchesItsName) {
+  // The distance written in a boundary flag's name is its coordinate along that line.
+  FieldData field;
+  const std::vector<std::string> names = flagNamesInIdOrder();
+  for (int id = 21; id <= 40; ++id) {
+    const Point p = field.getFlagPos(id);
+    EXPECT_EQ(std::abs(p.y), 39) << names[id];
+    EXPECT_EQ(std::to_string(int(std::abs(p.x))), names[id].substr(7, 2)) << names[id];
+    EXPECT_EQ(p.x < 0, names[id][5] == 'l') << names[id];
+    EXPECT_EQ(p.y > 0, names[id][3] == 't') << names[id];
+  }
+  for (int id = 41; id <= 52; ++id) {
+    const Point p = field.getFlagPos(id);
+    EXPECT_EQ(std::abs(p.x), 57.5f) << names[id];
+    EXPECT_EQ(std::to_string(int(std::abs(p.y))), names[id].substr(7, 2)) << names[id];
+    EXPECT_EQ(p.x < 0, names[id][3] == 'l') << names[id];
+    EXPECT_EQ(p.y > 0, names[id][5] == 't') << names[id];
+  }
+}
+
+TEST(FieldData, SideFactorTurnsTheFieldAboutItsCentre) {
+  FieldData field;
+  field.setRightSideRate(-1);
+  expectPoint(field.getFlagPos(1), 52.5f, -34);
+  expectPoint(field.getGoalPos(0), 52.5f, 0);
+  expectPoint(field.getLinePos(2), 0, -34);
+  for (int id = 0; id < FieldData::flagsNum; ++id) {
+    FieldData left;
+    expectPoint(field.getFlagPos(id), -left.getFlagPos(id).x, -left.getFlagPos(id).y);
+  }
+  field.setPenaltySideRate(-1);
+  expectPoint(field.getFlagPos(1), -52.5f, 34);
+  expectPoint(field.getGoalPos(0), -52.5f, 0);
+  field.setRightSideRate(1);
+  expectPoint(field.getFlagPos(1), 52.5f, -34);
+}
+
+TEST(FieldData, OutwardNormalsFollowTheSideFactor) {
+  FieldData field;
+  EXPECT_EQ(field.getPrependOrient(0), 180);
+  EXPECT_EQ(field.getPrependOrient(1), 0);
+  EXPECT_EQ(field.getPrependOrient(2), 90);
+  EXPECT_EQ(field.getPrependOrient(3), -90);
+  field.setRightSideRate(-1);
+  EXPECT_EQ(field.getPrependOrient(0), 0);
+  EXPECT_EQ(field.getPrependOrient(1), 180);
+  EXPECT_EQ(field.getPrependOrient(2), -90);
+  EXPECT_EQ(field.getPrependOrient(3), 90);
+}
+
+TEST(FieldDataDeathTest, IdsOutsideTheTableStop) {
+  FieldData field;
+  EXPECT_DEATH(field.getFlagPos(53), "Assertion failed: 0");
+  EXPECT_DEATH(field.getFlagPos(-1), "Assertion failed: 0");
+  EXPECT_DEATH(field.getFlagPos(FieldData::unknownId), "Assertion failed: 0");
+  EXPECT_DEATH(field.getGoalPos(2), "Assertion failed: 0");
+  EXPECT_DEATH(field.getLinePos(4), "Assertion failed: 0");
+  EXPECT_DEATH(field.getPrependOrient(-1), "Assertion failed: 0");
+}
+
+}  // namespace
+}  // namespace tovren
