@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+// The link to the simulation server: one command or text goes out as one datagram,
+// one message comes in per receive.
+
+namespace tovren {
+
+class Command;
+
+class Connection {
+ public:
+  Connection() = default;
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  // Opens the link; true on success.
+  virtual bool init() = 0;
+
+  // Sends the command's text; the command stays the caller's.
+  virtual void send(const Command* command);
+
+  virtual void send(const std::string& text) = 0;
+
+  // 1 when a message was read into text, 0 when nothing was pending, -1 on an error.
+  virtual int receive(std::string& text) = 0;
+
+  // Links are deleted through a Connection pointer.
+  virtual ~Connection() = default;
+};
+
+}  // namespace tovren

@@ -1,0 +1,281 @@
+#include "connection/OnlineConnection.h"
+
+#include "connection/Command.h"
+#include "foundation/Logger.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <dirent.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace tovren {
+namespace {
+
+// Loopback traffic arrives at once; these bounds only keep a broken test from hanging.
+constexpr int kWaitMs = 2000;
+constexpr int kWaitStepUs = 1000;
+
+volatile sig_atomic_t arrivals = 0;
+
+void countArrival(int) {
+  arrivals = arrivals + 1;
+}
+
+// Waits for the SIGIO that the connection's socket raises when a datagram arrives.
+bool waitForArrival() {
+  for (int step = 0; step < kWaitMs * 1000 / kWaitStepUs; ++step) {
+    if (arrivals > 0) {
+      arrivals = 0;
+      return true;
+    }
+    usleep(kWaitStepUs);
+  }
+  return false;
+}
+
+// "MainLog" written into a string, registered once for this test binary.
+std::ostringstream& mainLog() {
+  static std::ostringstream* text = [] {
+    auto* out = new std::ostringstream;
+    logger.add("MainLog", new LogStream(out, nullptr));
+    return out;
+  }();
+  return *text;
+}
+
+// A plain UDP socket on 127.0.0.1 standing in for the server.
+class UdpPeer {
+ public:
+  UdpPeer() : descriptor(socket(AF_INET, SOCK_DGRAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+  }
+  ~UdpPeer() { close(descriptor); }
+  UdpPeer(const UdpPeer&) = delete;
+  UdpPeer& operator=(const UdpPeer&) = delete;
+
+  int getPort() const { return port; }
+
+  void sendTo(int toPort, const std::string& bytes) const {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(toPort));
+    sendto(descriptor, bytes.data(), bytes.size(), 0,
+           reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  }
+
+  // One datagram, waiting for it a bounded time; false when none came.
+  bool receive(std::string& bytes, int& fromPort) const {
+    pollfd wanted{descriptor, POLLIN, 0};
+    if (poll(&wanted, 1, kWaitMs) != 1) {
+      return false;
+    }
+    char buffer[70000];
+    sockaddr_in sender{};
+    socklen_t length = sizeof sender;
+    const ssize_t received = recvfrom(descriptor, buffer, sizeof buffer, 0,
+                                      reinterpret_cast<sockaddr*>(&sender), &length);
+    if (received < 0) {
+      return false;
+    }
+    bytes.assign(buffer, static_cast<std::size_t>(received));
+    fromPort = ntohs(sender.sin_port);
+    return true;
+  }
+
+ private:
+  int descriptor;
+  int port = 0;
+};
+
+int countOpenDescriptors() {
+  int count = 0;
+  DIR* folder = opendir("/proc/self/fd");
+  while (folder != nullptr && readdir(folder) != nullptr) {
+    ++count;
+  }
+  if (folder != nullptr) {
+    closedir(folder);
+  }
+  return count;
+}
+
+class OnlineConnectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    struct sigaction action {};
+    action.sa_handler = countArrival;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGIO, &action, &previousAction);
+    arrivals = 0;
+    connection = std::make_unique<OnlineConnection>("127.0.0.1", server.getPort());
+    // The connection's own port is learnt from its first datagram.
+    connection->send(std::string("(hello)"));
+    std::string bytes;
+    ASSERT_TRUE(server.receive(bytes, connectionPort));
+  }
+
+  void TearDown() override {
+    connection.reset();
+    sigaction(SIGIO, &previousAction, nullptr);
+  }
+
+  // Sends from the peer and waits until the datagram has arrived.
+  void deliver(const UdpPeer& from, const std::string& bytes) {
+    from.sendTo(connectionPort, bytes);
+    ASSERT_TRUE(waitForArrival());
+  }
+
+  struct sigaction previousAction {};
+  UdpPeer server;
+  std::unique_ptr<OnlineConnection> connection;
+  int connectionPort = 0;
+};
+
+TEST_F(OnlineConnectionTest, SendsTextAndItsNulAsOneDatagram) {
+  const DashCommand dash(100.0f);
+  connection->send(&dash);
+  std::string bytes;
+  int fromPort = 0;
+  ASSERT_TRUE(server.receive(bytes, fromPort));
+  EXPECT_EQ(bytes, std::string("(dash 100.00)\0", 14));
+  EXPECT_EQ(fromPort, connectionPort);
+
+  connection->send(std::string());
+  ASSERT_TRUE(server.receive(bytes, fromPort));
+  EXPECT_EQ(bytes, std::string(1, '\0'));
+}
+
+TEST_F(OnlineConnectionTest, ReceiveTakesTextUpToFirstNul) {
+  deliver(server, std::string("abc\0def", 7));
+  std::string text;
+  EXPECT_EQ(connection->receive(text), 1);
+  EXPECT_EQ(text, "abc");
+
+  deliver(server, "(see 12)");
+  EXPECT_EQ(connection->receive(text), 1);
+  EXPECT_EQ(text, "(see 12)");
+}
+
+TEST_F(OnlineConnectionTest, DatagramOfExactlyTheLimitIsReturnedWhole) {
+  const std::string full(OnlineConnection::kReceiveLimit, 'x');
+  deliver(server, full);
+  std::string text;
+  EXPECT_EQ(connection->receive(text), 1);
+  EXPECT_EQ(text, full);
+
+  deliver(server, std::string(OnlineConnection::kReceiveLimit - 1, 'y') + '\0');
+  EXPECT_EQ(connection->receive(text), 1);
+  EXPECT_EQ(text, std::string(OnlineConnection::kReceiveLimit - 1, 'y'));
+}
+
+TEST_F(OnlineConnectionTest, LongerDatagramsAreLoggedAndSkippedAndTheDrainGoesOn) {
+  mainLog().str("");
+  deliver(server, std::string(OnlineConnection::kReceiveLimit + 1, 'a'));
+  deliver(server, std::string(10000, 'b'));
+  deliver(server, "(next)");
+
+  std::string text = "stale";
+  EXPECT_EQ(connection->receive(text), 1);
+  EXPECT_EQ(text, "(next)");
+  EXPECT_EQ(connection->receive(text), 0);
+  EXPECT_EQ(text, "");
+
+  const std::string log = mainLog().str();
+  const std::string head = "  0000. Skipping cut datagram longer than 4096 bytes: ";
+  EXPECT_EQ(log, head + std::string(OnlineConnection::kReceiveLimit, 'a') + "\n" + head +
+                     std::string(OnlineConnection::kReceiveLimit, 'b') + "\n");
+}
+
+TEST_F(OnlineConnectionTest, NothingPendingGivesZeroAndEmptyText) {
+  std::string text = "stale";
+  EXPECT_EQ(connection->receive(text), 0);
+  EXPECT_EQ(text, "");
+}
+
+TEST_F(OnlineConnectionTest, RepliesGoToThePortOfTheLatestSender) {
+  const UdpPeer second;
+  deliver(second, "(init l 3 before_kick_off)");
+  std::string text;
+  EXPECT_EQ(connection->receive(text), 1);
+
+  connection->send(std::string("(clang (ver 7 8))"));
+  std::string bytes;
+  int fromPort = 0;
+  ASSERT_TRUE(second.receive(bytes, fromPort));
+  EXPECT_EQ(bytes, std::string("(clang (ver 7 8))") + '\0');
+
+  deliver(server, "(back)");
+  EXPECT_EQ(connection->receive(text), 1);
+  connection->send(std::string("(done)"));
+  ASSERT_TRUE(server.receive(bytes, fromPort));
+  EXPECT_EQ(bytes, std::string("(done)") + '\0');
+}
+
+TEST_F(OnlineConnectionTest, EmptyDatagramGivesZeroButMovesTheDestination) {
+  const UdpPeer second;
+  deliver(second, "");
+  std::string text = "stale";
+  EXPECT_EQ(connection->receive(text), 0);
+  EXPECT_EQ(text, "");
+
+  connection->send(std::string("(bye)"));
+  std::string bytes;
+  int fromPort = 0;
+  ASSERT_TRUE(second.receive(bytes, fromPort));
+  EXPECT_EQ(bytes, std::string("(bye)") + '\0');
+}
+
+TEST_F(OnlineConnectionTest, HostNameIsResolved) {
+  OnlineConnection named("localhost", server.getPort());
+  named.send(std::string("(eye on)"));
+  std::string bytes;
+  int fromPort = 0;
+  ASSERT_TRUE(server.receive(bytes, fromPort));
+  EXPECT_EQ(bytes, std::string("(eye on)") + '\0');
+}
+
+TEST(OnlineConnection, DestructorClosesTheSocket) {
+  const int before = countOpenDescriptors();
+  {
+    const OnlineConnection connection("127.0.0.1", 6000);
+    EXPECT_EQ(countOpenDescriptors(), before + 1);
+  }
+  EXPECT_EQ(countOpenDescriptors(), before);
+}
+
+TEST(OnlineConnectionDeathTest, UnknownHostStopsWithInit) {
+  EXPECT_DEATH(OnlineConnection("no-such-host.invalid", 6000), "init\\(\\)");
+}
+
+TEST(OnlineConnectionDeathTest, ShortSendPrintsFaultAndExitsWithOne) {
+  OnlineConnection connection("127.0.0.1", 6000);
+  // Larger than any UDP datagram, so nothing of it is sent.
+  const std::string tooLong(70000, 'x');
+  EXPECT_EXIT(
+      {
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        connection.send(tooLong);
+      },
+      ::testing::ExitedWithCode(1), "Send message fault\\.");
+}
+
+}  // namespace
+}  // namespace tovren
