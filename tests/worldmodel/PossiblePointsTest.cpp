@@ -1,0 +1,308 @@
+#include "worldmodel/PossiblePoints.h"
+
+#include "foundation/FieldData.h"
+#include "foundation/SExpression.h"
+#include "geometry/Degree.h"
+#include "support/ActionScene.h"
+#include "worldmodel/Ball.h"
+#include "worldmodel/Body.h"
+#include "worldmodel/Object.h"
+#include "worldmodel/Player.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tovren {
+namespace {
+
+constexpr float TOLERANCE = 1e-4f;
+// What the grid may miss a synthetic truth by: a couple of 0.2 m cells.
+constexpr float POSITION_TOLERANCE = 0.3f;
+// The recorded match: quantize_step 0.1 (moving objects), quantize_step_l 0.01 (flags).
+constexpr float QUANTIZE_STEP = 0.1f;
+constexpr float QUANTIZE_STEP_L = 0.01f;
+
+// What the server reports: the distance quantised on a logarithmic scale, then to 0.1;
+// the direction relative to the head, in its own (negated) frame, to whole degrees.
+float serverDistance(float distance, float quantizeStep) {
+  double quantised =
+      std::exp(std::nearbyint(std::log(distance + 1e-10) / quantizeStep) * quantizeStep);
+  return static_cast<float>(std::nearbyint(quantised * 10.0) / 10.0);
+}
+
+float serverDirection(const Point& from, const Point& to, float headDir) {
+  float global = Degree::arcTan2(to.y - from.y, to.x - from.x);
+  return static_cast<float>(std::nearbyint(-Degree::normalizeAngle(global - headDir)));
+}
+
+std::unique_ptr<SExpression> parseText(const std::string& text) {
+  unsigned int pos = 0;
+  return std::make_unique<SExpression>(text, pos);
+}
+
+std::string entryText(const char* name, float distance, float direction) {
+  std::ostringstream text;
+  text << "((" << name << ") " << distance << " " << direction << ")";
+  return text.str();
+}
+
+// The flags an agent at truth with this head direction sees in a normal view.
+std::vector<FieldFlag> seenFlags(const FieldData& fieldData, const Point& truth, float headDir) {
+  std::vector<FieldFlag> flags;
+  for (int id = 0; id < FieldData::flagsNum; ++id) {
+    Point flagPos = fieldData.getFlagPos(id);
+    float global = Degree::arcTan2(flagPos.y - truth.y, flagPos.x - truth.x);
+    if (std::abs(Degree::normalizeAngle(global - headDir)) > 45.0f) continue;
+    FieldFlag flag;
+    float distance = serverDistance(truth.getDistance(flagPos), QUANTIZE_STEP_L);
+    auto entry = parseText(entryText("f", distance, serverDirection(truth, flagPos, headDir)));
+    EXPECT_TRUE(flag.parse(id, *entry, 1));
+    flag.update(fieldData);
+    flags.push_back(flag);
+  }
+  return flags;
+}
+
+TEST(PossiblePointsBody, SyntheticFlagsLocaliseTheAgent) {
+  FieldData fieldData;
+  struct Case {
+    Point truth;
+    float headDir;
+  };
+  const Case cases[] = {{Point(-10.0f, 5.0f), 30.0f},
+                        {Point(0.0f, 0.0f), 0.0f},
+                        {Point(40.0f, -25.0f), -170.0f},
+                        {Point(-48.0f, 30.0f), 95.0f},
+                        {Point(20.0f, 12.0f), 180.0f}};
+  for (const Case& c : cases) {
+    std::vector<FieldFlag> flags = seenFlags(fieldData, c.truth, c.headDir);
+    ASSERT_GE(flags.size(), 2u);
+    std::vector<const FieldFlag*> pointers;
+    for (const FieldFlag& flag : flags) pointers.push_back(&flag);
+
+    // Predicted far off and forgotten: the flags alone decide.
+    Body body = support::makeBody(Point(30.0f, 30.0f), c.headDir);
+    body.setPosDeviation(20.0f);
+    body.update(pointers.data(), nullptr, nullptr, static_cast<unsigned int>(pointers.size()), 0,
+                0);
+    EXPECT_NEAR(body.getPos().getX(), c.truth.x, POSITION_TOLERANCE) << c.truth.x;
+    EXPECT_NEAR(body.getPos().getY(), c.truth.y, POSITION_TOLERANCE) << c.truth.y;
+    EXPECT_LT(body.getPosDeviation(), 0.5f);
+    EXPECT_EQ(body.getValidPosDeviation(), body.getPosDeviation());
+  }
+}
+
+TEST(PossiblePointsBody, APredictionNearTheTruthKeepsTheEstimateThere) {
+  FieldData fieldData;
+  const Point truth(-20.0f, -10.0f);
+  std::vector<FieldFlag> flags = seenFlags(fieldData, truth, 60.0f);
+  std::vector<const FieldFlag*> pointers;
+  for (const FieldFlag& flag : flags) pointers.push_back(&flag);
+  Body body = support::makeBody(Point(-20.1f, -10.05f), 60.0f, support::polar(0.3f, 60.0f));
+  body.setPosDeviation(1.0f);
+  float deviation = body.getPosDeviation();
+  Vector estimate = possiblePoints.calculateBodyPosition(
+      body, pointers.data(), static_cast<int>(pointers.size()), deviation, QUANTIZE_STEP);
+  EXPECT_NEAR(estimate.getX(), truth.x, POSITION_TOLERANCE);
+  EXPECT_NEAR(estimate.getY(), truth.y, POSITION_TOLERANCE);
+  EXPECT_LT(deviation, 0.5f);
+}
+
+// A flag at a known place seen at a distance and a direction from the head (own frame).
+FieldFlag syntheticFlag(const Point& pos, float distance, float direction) {
+  FieldFlag flag;
+  flag.setPos().setAsCartesian(pos.x, pos.y);
+  flag.setSeeDistance(distance);
+  flag.setSeeDirection(direction);
+  return flag;
+}
+
+TEST(PossiblePointsBody, OneFlagGivesTheCentroidOfItsSector) {
+  // The agent looks along +x at a flag 10 m ahead at the origin.
+  FieldFlag flag = syntheticFlag(Point(0.0f, 0.0f), 10.0f, 0.0f);
+  const FieldFlag* flags[1] = {&flag};
+  Body body = support::makeBody(Point(-50.0f, 20.0f), 0.0f);
+  body.setPosDeviation(5.0f);
+  float deviation = body.getPosDeviation();
+  Vector estimate = possiblePoints.calculateBodyPosition(body, flags, 1, deviation, 0.1f);
+  float low = 0.0f;
+  float high = 0.0f;
+  PossiblePoints::getDistanceInterval(10.0f, 0.1f, low, high);
+  EXPECT_NEAR(estimate.getX(), -(low + high) / 2.0f, 0.02f);
+  EXPECT_NEAR(estimate.getY(), 0.0f, 0.02f);
+  float dx = possiblePoints.getDeviationX();
+  float dy = possiblePoints.getDeviationY();
+  EXPECT_NEAR(deviation, 0.5f * std::sqrt(dx * dx + dy * dy), TOLERANCE);
+  // About a uniform spread over the sector's depth of about 1 m.
+  EXPECT_NEAR(dx, (high - low) / std::sqrt(12.0f), 0.03f);
+  EXPECT_GT(deviation, 0.1f);
+}
+
+TEST(PossiblePointsBody, AFlagThatContradictsTheSurvivorsIsPassedOver) {
+  FieldFlag near = syntheticFlag(Point(0.0f, 0.0f), 10.0f, 0.0f);
+  // From about (-10, 0) this flag would be at 90 degrees, not at -90.
+  FieldFlag wrong = syntheticFlag(Point(-10.0f, 10.0f), 12.0f, -90.0f);
+  FieldFlag right = syntheticFlag(Point(-10.0f, -15.0f), 15.0f, -90.0f);
+  const FieldFlag* flags[3] = {&near, &wrong, &right};
+  ASSERT_TRUE(possiblePoints.setByFlags(flags, 3, 0.0f, 0.1f));
+  EXPECT_EQ(possiblePoints.getConstraintCount(), 2);
+  EXPECT_GT(possiblePoints.getSurvivorCount(), 0);
+  EXPECT_EQ(possiblePoints.addFlag(&wrong, 0.0f, 0.1f), 0);
+  EXPECT_EQ(possiblePoints.getConstraintCount(), 2);
+  possiblePoints.releaseTable();
+}
+
+TEST(PossiblePointsBody, FewSurvivorsStopTheFlagLoop) {
+  // A flag half a metre away leaves a sector of a single cell.
+  FieldFlag close = syntheticFlag(Point(0.0f, 0.0f), 0.5f, 0.0f);
+  FieldFlag far = syntheticFlag(Point(0.0f, 20.0f), 20.0f, 90.0f);
+  const FieldFlag* flags[2] = {&far, &close};
+  ASSERT_TRUE(possiblePoints.setByFlags(flags, 2, 0.0f, 0.1f));
+  EXPECT_EQ(possiblePoints.getConstraintCount(), 1);
+  EXPECT_LE(possiblePoints.getSurvivorCount(), 4);
+  possiblePoints.releaseTable();
+}
+
+TEST(PossiblePointsGrid, PriorOutsideTheSurvivorsIsDropped) {
+  ASSERT_TRUE(possiblePoints.setBySee(10.0f, 0.0f, 0.0f, Vector(), 0.1f));
+  int survivors = possiblePoints.getSurvivorCount();
+  ASSERT_GT(survivors, 0);
+  EXPECT_EQ(possiblePoints.addPositionSimulate(30.0f, 30.0f, 0.5f, 0.0f, 0.1f, 1.0f, 0.0f), 0);
+  EXPECT_EQ(possiblePoints.getSurvivorCount(), survivors);
+  EXPECT_EQ(possiblePoints.getConstraintCount(), 1);
+  // A negative half-extent (velocity against the rand) runs no sample.
+  EXPECT_EQ(possiblePoints.addPositionSimulate(10.0f, 0.0f, -30.0f, 0.0f, 0.1f, 1.0f, 0.0f), 0);
+  EXPECT_GT(possiblePoints.addPositionSimulate(10.0f, 0.0f, 0.0f, 0.0f, 0.1f, 1.0f, 0.0f), 0);
+  EXPECT_EQ(possiblePoints.getConstraintCount(), 2);
+  possiblePoints.releaseTable();
+}
+
+TEST(PossiblePointsGrid, AWindowAcrossZeroTakesTheFarPointAtZero) {
+  float low = 0.0f;
+  float high = 0.0f;
+  PossiblePoints::getDistanceInterval(10.0f, 0.1f, low, high);
+  EXPECT_NEAR(low, std::exp(2.25f), TOLERANCE);
+  EXPECT_NEAR(high, std::exp(2.35f), TOLERANCE);
+
+  ASSERT_TRUE(possiblePoints.setBySee(10.0f, 0.0f, 0.0f, Vector(), 0.1f));
+  float maxX =
+      possiblePoints.getOriginX() + possiblePoints.getColumns() * possiblePoints.getStepX();
+  EXPECT_NEAR(maxX, high, 1e-4f);
+  // Without the point at 0 degrees the box would end at high * cos(0.5).
+  EXPECT_GT(maxX, high * Degree::cos(0.5f) + 2e-4f);
+  EXPECT_NEAR(
+      possiblePoints.getOriginY() + possiblePoints.getRows() * possiblePoints.getStepY() / 2.0f,
+      0.0f, 1e-4f);
+  possiblePoints.releaseTable();
+}
+
+TEST(PossiblePointsGrid, CellSizeIsKeptPerKindAndANarrowBoxHasOneCell) {
+  Body body = support::makeBody(Point(0.0f, 0.0f), 0.0f);
+  Ball ball;
+  ball.setSeeDistance(5.0f);
+  ball.setSeeDirection(0.0f);
+  float deviation = 20.0f;
+  possiblePoints.calculateBallPosition(ball, body, deviation, 0.1f);
+  ASSERT_TRUE(possiblePoints.initTableByNorthEast(0.0f, 0.0f, 0.1f, 0.19f));
+  EXPECT_EQ(possiblePoints.getColumns(), 1);
+  EXPECT_EQ(possiblePoints.getRows(), 2);  // 0.19 / 0.18 + 1
+
+  Player player;
+  player.setSeeDistance(5.0f);
+  player.setSeeDirection(0.0f);
+  possiblePoints.calculatePlayerPosition(player, body, deviation, 0.1f);
+  ASSERT_TRUE(possiblePoints.initTableByNorthEast(0.0f, 0.0f, 0.1f, 0.19f));
+  EXPECT_EQ(possiblePoints.getRows(), 1);
+  possiblePoints.releaseTable();
+}
+
+TEST(PossiblePointsSeen, BallAndPlayerAreFoundWhereTheyAre) {
+  const Point bodyPos(10.0f, -5.0f);
+  const float headDir = 20.0f;
+  Body body = support::makeBody(bodyPos, headDir);
+  struct Case {
+    Point truth;
+    float tolerance;
+  };
+  const Case cases[] = {{Point(14.0f, -2.0f), POSITION_TOLERANCE},
+                        {Point(12.0f, 10.0f), 0.6f},
+                        {Point(30.0f, -1.0f), 0.6f}};
+  for (const Case& c : cases) {
+    float distance = serverDistance(bodyPos.getDistance(c.truth), QUANTIZE_STEP);
+    float direction = -serverDirection(bodyPos, c.truth, headDir);
+
+    Ball ball;
+    ball.setSeeDistance(distance);
+    ball.setSeeDirection(direction);
+    float ballDeviation = 20.0f;
+    Vector ballEstimate = possiblePoints.calculateBallPosition(ball, body, ballDeviation, 0.1f);
+    EXPECT_NEAR(ballEstimate.getX(), c.truth.x, c.tolerance);
+    EXPECT_NEAR(ballEstimate.getY(), c.truth.y, c.tolerance);
+    EXPECT_LT(ballDeviation, c.tolerance);
+
+    // A player predicted close to the truth: the prior narrows the sector.
+    Player player;
+    player.setSeeDistance(distance);
+    player.setSeeDirection(direction);
+    player.setPos().setAsCartesian(c.truth.x + 0.2f, c.truth.y);
+    player.setPosDeviation(0.5f);
+    float playerDeviation = player.getPosDeviation();
+    Vector playerEstimate =
+        possiblePoints.calculatePlayerPosition(player, body, playerDeviation, 0.1f);
+    EXPECT_NEAR(playerEstimate.getX(), c.truth.x, c.tolerance);
+    EXPECT_NEAR(playerEstimate.getY(), c.truth.y, c.tolerance);
+    EXPECT_LT(playerDeviation, c.tolerance);
+  }
+}
+
+TEST(PossiblePointsSeen, DegenerateObservationsNeverGiveNaN) {
+  Body body = support::makeBody(Point(3.0f, 4.0f), 0.0f);
+  Ball ball;
+  ball.setPos().setAsCartesian(7.0f, 4.0f);
+  float deviation = 2.0f;
+
+  // Seen at distance 0: the sector is the observer's point.
+  ball.setSeeDistance(0.0f);
+  ball.setSeeDirection(0.0f);
+  Vector atZero = possiblePoints.calculateBallPosition(ball, body, deviation, 0.1f);
+  EXPECT_NEAR(atZero.getX(), 3.0f, TOLERANCE);
+  EXPECT_NEAR(atZero.getY(), 4.0f, TOLERANCE);
+  EXPECT_TRUE(std::isfinite(deviation));
+
+  // No quantisation step: the distance is taken as exact.
+  ball.setSeeDistance(4.0f);
+  deviation = 2.0f;
+  Vector exact = possiblePoints.calculateBallPosition(ball, body, deviation, 0.0f);
+  EXPECT_NEAR(exact.getX(), 7.0f, 0.1f);
+  EXPECT_TRUE(std::isfinite(deviation));
+
+  // A box that is not finite, or absurdly large, keeps the prediction.
+  const float bad[] = {std::numeric_limits<float>::infinity(),
+                       std::numeric_limits<float>::quiet_NaN(), -3.0f, 1e30f};
+  for (float distance : bad) {
+    ball.setSeeDistance(distance);
+    deviation = 2.0f;
+    Vector kept = possiblePoints.calculateBallPosition(ball, body, deviation, 0.1f);
+    EXPECT_FLOAT_EQ(kept.getX(), 7.0f) << distance;
+    EXPECT_FLOAT_EQ(deviation, 2.0f) << distance;
+  }
+  EXPECT_EQ(possiblePoints.getColumns(), 0);
+
+  // A box of zero size: every sample falls into its single cell.
+  ASSERT_TRUE(possiblePoints.initTableByNorthEast(1.0f, 1.0f, 0.0f, 0.0f));
+  EXPECT_EQ(possiblePoints.getColumns(), 1);
+  EXPECT_EQ(possiblePoints.addPositionSimulate(1.0f, 1.0f, 0.0f, 0.0f, 0.1f, 0.5f, 0.0f), 1);
+  possiblePoints.calculate();
+  EXPECT_NEAR(possiblePoints.getResultX(), 1.0f, TOLERANCE);
+  EXPECT_EQ(possiblePoints.getDeviationX(), 0.0f);
+  possiblePoints.releaseTable();
+}
+
+}  // namespace
+}  // namespace tovren

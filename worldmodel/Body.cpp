@@ -1,0 +1,118 @@
+#include "worldmodel/Body.h"
+
+#include "connection/Command.h"
+#include "foundation/Check.h"
+#include "foundation/Config.h"
+#include "geometry/Degree.h"
+#include "worldmodel/PossiblePoints.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tovren {
+
+namespace {
+
+// The sizes of the world model's landmark pools: counts beyond them are not read.
+constexpr unsigned int MAX_SEEN_FLAGS = 53;
+constexpr unsigned int MAX_SEEN_LINES = 4;
+
+}  // namespace
+
+Body::Body() : Player(PLM_FULL) {}
+
+void Body::setServerParamVars(const ConfigGroup& serverParam) {
+  Player::setServerParamVars(serverParam);
+  visibleDistance = serverParam["visible_distance"].asFloat();
+}
+
+float Body::viewWidthToViewAngle(ViewModeWidth width) {
+  switch (width) {
+    case VMW_NARROW:
+      return 22.5f;
+    case VMW_NORMAL:
+      return 45.0f;
+    case VMW_WIDE:
+      return 90.0f;
+  }
+  return 0.0f;
+}
+
+void Body::update(const FieldFlag* const* flags, const FieldGoal* const*,
+                  const FieldLine* const* lines, unsigned int flagsNum, unsigned int,
+                  unsigned int linesNum) {
+  // Landmarks seen without a direction (a lone distance) can neither turn nor place
+  // the agent.
+  const FieldLine* farthest = nullptr;
+  for (unsigned int i = 0; i < std::min(linesNum, MAX_SEEN_LINES); ++i) {
+    const FieldLine* line = lines[i];
+    if (line == nullptr || line->getSeeDirection() == NOT_MEASURED) continue;
+    if (farthest == nullptr ||
+        line->getHeadVec().getMagnitude() > farthest->getHeadVec().getMagnitude())
+      farthest = line;
+  }
+  if (farthest != nullptr) {
+    float d = farthest->getHeadVec().getDirection();
+    float p = farthest->getPrependOrient();
+    headDir = d >= 0.0f ? Degree::normalizeAngle(p + (90.0f - d))
+                        : Degree::normalizeAngle(p - (d + 90.0f));
+    bodyDir = Degree::normalizeAngle(headDir - relativeHeadDir);
+  }
+
+  const FieldFlag* usable[MAX_SEEN_FLAGS];
+  int usableNum = 0;
+  for (unsigned int i = 0; i < std::min(flagsNum, MAX_SEEN_FLAGS); ++i) {
+    const FieldFlag* flag = flags[i];
+    if (flag == nullptr || flag->getSeeDirection() == NOT_MEASURED) continue;
+    usable[usableNum++] = flag;
+  }
+  if (usableNum > 0)
+    pos =
+        possiblePoints.calculateBodyPosition(*this, usable, usableNum, posDeviation, quantizeStep);
+
+  validPosDeviation = posDeviation;
+  vel.setAsPolar(speedAmount, speedDir + headDir);
+}
+
+void Body::simulateByAction(const Command* command, bool noStamina) {
+  if (command == nullptr) return;
+  if (const auto* dash = dynamic_cast<const DashCommand*>(command)) {
+    float power = dash->getPower();
+    Vector accel;
+    accel.setAsPolar(power * dashPowerRate * effort, bodyDir);
+    // A backward dash keeps its negative magnitude and is never shortened here.
+    if (accel.getMagnitude() > accelMax) accel.setAsPolar(accelMax, accel.getDirection());
+    vel += accel;
+    if (vel.getMagnitude() > speedMax) vel.setAsPolar(speedMax, vel.getDirection());
+    if (!noStamina) {
+      stamina -= power >= 0.0f ? power : 2.0f * std::abs(power);
+      if (stamina < 0.0f) stamina = 0.0f;
+    }
+    return;
+  }
+  if (const auto* turn = dynamic_cast<const TurnCommand*>(command)) {
+    // The server clamps the moment to its range; so does the model.
+    float moment = std::max(minMoment, std::min(turn->getDirection(), maxMoment));
+    float turnAngle = moment / std::max(1.0f, 1.0f + inertiaMoment * vel.getMagnitude());
+    TOVREN_CHECK(turnAngle <= maxMoment);
+    TOVREN_CHECK(turnAngle >= minMoment);
+    bodyDir = Degree::normalizeAngle(bodyDir + turnAngle);
+    headDir = Degree::normalizeAngle(bodyDir + relativeHeadDir);
+    return;
+  }
+  if (const auto* move = dynamic_cast<const MoveCommand*>(command)) {
+    pos.setAsCartesian(move->getX(), move->getY());
+  }
+}
+
+void Body::simulateByDynamics(bool noStamina) {
+  pos += vel;
+  vel *= decay;
+  posDeviation = std::min(posDeviation + 0.5f, MAX_POS_DEVIATION);
+  validPosDeviation = std::min(validPosDeviation + 0.5f, MAX_POS_DEVIATION);
+  velDeviation = std::min(velDeviation + 0.02f, MAX_VEL_DEVIATION);
+  if (!noStamina) stamina = std::min(stamina + staminaIncMax, staminaMax);
+  collisionStatus = TA_DONT_KNOW;
+}
+
+}  // namespace tovren
