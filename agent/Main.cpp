@@ -1,1 +1,21 @@
-int main() { return 0; }
+#include "coach/AdvancedCoach.h"
+#include "decisions/AdvancedAgent.h"
+
+#include <cstring>
+#include <memory>
+
+// The first argument alone chooses the role; the whole argument vector goes to the
+// role's configuration.
+int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--coach") == 0) {
+    auto coach = std::make_unique<tovren::AdvancedCoach>(argc, argv);
+    coach->run();
+    return 0;
+  }
+  auto agent = std::make_unique<tovren::AdvancedAgent>(argc, argv);
+  agent->run();
+  // An init answer the player cannot live with ends an orderly run with status 1.
+  const int status = agent->getExitStatus();
+  agent.reset();
+  return status;
+}

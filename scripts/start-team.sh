@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# Starts a whole team against a simulation server: the goalie, ten players and the
+# coach, each once the one before has connected. Ctrl-C or SIGTERM stops them all, and
+# each player says "(bye)" to the server on its way out.
+set -euo pipefail
+
+usage() {
+  echo "Usage: $0 [--host HOST] [--port PORT] [--team NAME] [--logdir DIR]"
+  echo "  --host HOST    server host (default: localhost)"
+  echo "  --port PORT    server port for players (default: 6000); the coach uses PORT + 2"
+  echo "  --team NAME    team name (default: the name in Configs/Agent.conf)"
+  echo "  --logdir DIR   where each process's output goes (default: logs/ in the repository)"
+}
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+host="localhost"
+port=6000
+team=""
+logdir="$root/logs"
+
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --host | --port | --team | --logdir)
+      if [[ $# -lt 2 ]]; then
+        usage >&2
+        exit 1
+      fi
+      case "$1" in
+        --host) host="$2" ;;
+        --port) port="$2" ;;
+        --team) team="$2" ;;
+        --logdir) logdir="$2" ;;
+      esac
+      shift 2
+      ;;
+    -h | --help)
+      usage
+      exit 0
+      ;;
+    *)
+      usage >&2
+      exit 1
+      ;;
+  esac
+done
+
+if ! [[ "$port" =~ ^[0-9]+$ ]]; then
+  echo "start-team: the port must be a number, not \"$port\"" >&2
+  exit 1
+fi
+
+binary="$root/build/tovren"
+if [[ ! -x "$binary" ]]; then
+  echo "start-team: $binary not found; build it first (see README.md)" >&2
+  exit 1
+fi
+
+mkdir -p "$logdir"
+logdir="$(cd "$logdir" && pwd)"
+# The processes read ./Configs/Agent.conf and write their log files from here.
+cd "$root"
+
+team_options=()
+if [[ -n "$team" ]]; then
+  team_options=(--team "$team")
+fi
+
+pids=()
+
+# Stops every process once with SIGTERM, waits for each, and ends with the given status.
+stop_all() {
+  trap '' INT TERM
+  echo "start-team: stopping the team"
+  for pid in "${pids[@]}"; do
+    kill -TERM "$pid" 2>/dev/null || true
+  done
+  for pid in "${pids[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  exit "$1"
+}
+trap 'stop_all 0' INT TERM
+
+# Each process in a session of its own, so that Ctrl-C in the terminal reaches this
+# script only: a second signal during a player's shutdown could end it before "(bye)".
+launch() {
+  local output="$1"
+  shift
+  setsid "$binary" "$@" "${team_options[@]+"${team_options[@]}"}" >"$output" 2>&1 </dev/null &
+  pids+=($!)
+}
+
+# Waits until the output file shows the player's connection line; fails when the
+# process ends first or no answer comes within 15 seconds.
+wait_connected() {
+  local pid="$1" output="$2"
+  local tries=0
+  while ! grep -q "^Player [0-9]* connected\.$" "$output" 2>/dev/null; do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      echo "start-team: the process writing $output ended before it connected" >&2
+      return 1
+    fi
+    if [[ $tries -ge 150 ]]; then
+      echo "start-team: no connection after 15 s (see $output)" >&2
+      return 1
+    fi
+    tries=$((tries + 1))
+    sleep 0.1
+  done
+}
+
+start_player() {
+  local name="$1"
+  shift
+  local output="$logdir/$name.out"
+  launch "$output" "$@" --host "$host" --player-port "$port"
+  if ! wait_connected "${pids[-1]}" "$output"; then
+    stop_all 1
+  fi
+  echo "start-team: $name: $(grep -m 1 "connected\.$" "$output")"
+}
+
+start_player player-01 --goalie
+for n in 02 03 04 05 06 07 08 09 10 11; do
+  start_player "player-$n"
+done
+
+launch "$logdir/coach.out" --coach --host "$host" --coach-port "$((port + 2))"
+echo "start-team: coach started; outputs in $logdir"
+
+# Until every process has ended (a silent server ends the players by itself) or a stop.
+for pid in "${pids[@]}"; do
+  wait "$pid" 2>/dev/null || true
+done

@@ -1,0 +1,105 @@
+#include "support/AgentScene.h"
+#include "support/ChildProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// scripts/start-team.sh against a stand-in server that accepts every player, from a
+// copy of the repository layout that the script finds relative to itself.
+
+namespace tovren {
+namespace {
+
+using support::agentConfigText;
+using support::ChildProcess;
+using support::readFile;
+using support::readLines;
+using support::ScratchDirectory;
+using support::waitUntil;
+
+constexpr int kTeamTimeoutMS = 60000;
+constexpr int kExitTimeoutMS = 30000;
+
+// Answers every init from a socket of its own with the next uniform number and records
+// each datagram's text.
+const char* const kAcceptingServer = R"py(
+import select, socket, sys
+listen = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+listen.bind(("127.0.0.1", int(sys.argv[1])))
+record = open(sys.argv[2], "w")
+sockets, number = [listen], 0
+while True:
+    for s in select.select(sockets, [], [], 0.1)[0]:
+        data, sender = s.recvfrom(65536)
+        text = data.rstrip(b"\0").decode()
+        record.write(text + "\n")
+        record.flush()
+        if text.startswith("(init"):
+            number += 1
+            talk = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+            talk.bind(("127.0.0.1", 0))
+            sockets.append(talk)
+            talk.sendto(("(init l %d before_kick_off)" % number).encode() + b"\0", sender)
+)py";
+
+TEST(StartTeam, StartsGoalieTenPlayersAndCoachAndStopsThemAllWithBye) {
+  ScratchDirectory root;
+  std::filesystem::create_directories(root.file("scripts"));
+  std::filesystem::create_directories(root.file("build"));
+  std::filesystem::copy_file(std::string(TOVREN_SOURCE_DIR) + "/scripts/start-team.sh",
+                             root.file("scripts/start-team.sh"));
+  std::filesystem::create_symlink(std::string(TOVREN_BINARY_DIR) + "/tovren",
+                                  root.file("build/tovren"));
+  root.write("Configs/Agent.conf", agentConfigText({}));
+
+  const int port = support::findFreeUdpPort();
+  ChildProcess server(
+      {"python3", "-c", kAcceptingServer, std::to_string(port), root.file("record.txt")},
+      root.path(), root.file("server-out.txt"), root.file("server-err.txt"));
+  ASSERT_TRUE(
+      waitUntil([&] { return std::filesystem::exists(root.file("record.txt")); }, kExitTimeoutMS));
+
+  // Started from elsewhere: the script finds everything relative to itself.
+  ChildProcess script({root.file("scripts/start-team.sh"), "--host", "127.0.0.1", "--port",
+                       std::to_string(port), "--team", "Demo", "--logdir", root.file("out")},
+                      "/", root.file("script-out.txt"), root.file("script-err.txt"));
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        return readFile(root.file("script-out.txt")).find("coach started") != std::string::npos;
+      },
+      kTeamTimeoutMS))
+      << readFile(root.file("script-out.txt")) << readFile(root.file("script-err.txt"));
+
+  // The stand-in coach ends by itself; a stop before its line would lose it.
+  EXPECT_TRUE(
+      waitUntil([&] { return !readFile(root.file("out/coach.out")).empty(); }, kExitTimeoutMS));
+  script.signal(SIGINT);
+  EXPECT_EQ(script.waitFor(kExitTimeoutMS), 0);
+  const auto byes = [&] {
+    const std::vector<std::string> lines = readLines(root.file("record.txt"));
+    return std::count(lines.begin(), lines.end(), "(bye)");
+  };
+  EXPECT_TRUE(waitUntil([&] { return byes() == 11; }, kExitTimeoutMS)) << byes();
+  server.signal(SIGTERM);
+
+  std::vector<std::string> inits;
+  for (const std::string& line : readLines(root.file("record.txt"))) {
+    if (line.rfind("(init", 0) == 0) inits.push_back(line);
+  }
+  ASSERT_EQ(inits.size(), 11u);
+  EXPECT_EQ(inits.front(), "(init Demo (version 9.4)(goalie))");
+  for (std::size_t i = 1; i < inits.size(); ++i) EXPECT_EQ(inits[i], "(init Demo (version 9.4))");
+  EXPECT_EQ(readFile(root.file("out/player-01.out")),
+            "Player 1 connected.\nTermination Handler.\n");
+  EXPECT_EQ(readFile(root.file("out/player-11.out")),
+            "Player 11 connected.\nTermination Handler.\n");
+  EXPECT_EQ(readFile(root.file("out/coach.out")), "The coach role is not built yet.\n");
+}
+
+}  // namespace
+}  // namespace tovren

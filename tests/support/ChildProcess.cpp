@@ -1,0 +1,125 @@
+#include "support/ChildProcess.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace tovren::support {
+
+ScratchDirectory::ScratchDirectory() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "tovren-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  directory = pattern;
+}
+
+ScratchDirectory::~ScratchDirectory() {
+  std::error_code ignored;
+  std::filesystem::remove_all(directory, ignored);
+}
+
+void ScratchDirectory::write(const std::string& relative, const std::string& text) const {
+  const std::filesystem::path target = file(relative);
+  std::filesystem::create_directories(target.parent_path());
+  std::ofstream out(target);
+  out << text;
+}
+
+ChildProcess::ChildProcess(const std::vector<std::string>& argv,
+                           const std::string& workingDirectory, const std::string& stdoutPath,
+                           const std::string& stderrPath) {
+  // Everything the child needs is prepared before the fork.
+  std::vector<char*> arguments;
+  for (const std::string& each : argv) arguments.push_back(const_cast<char*>(each.c_str()));
+  arguments.push_back(nullptr);
+  pid = fork();
+  if (pid < 0) throw std::runtime_error("fork failed");
+  if (pid == 0) {
+    const int out = open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 || err < 0 || chdir(workingDirectory.c_str()) != 0) _exit(127);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
+    // The test runner may block or ignore signals; the program must start as from a shell.
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    for (int each : {SIGINT, SIGQUIT, SIGTERM, SIGALRM, SIGIO}) ::signal(each, SIG_DFL);
+    execvp(arguments[0], arguments.data());
+    _exit(127);
+  }
+}
+
+ChildProcess::~ChildProcess() {
+  if (!isRunning()) return;
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+}
+
+void ChildProcess::signal(int signalNumber) const { kill(pid, signalNumber); }
+
+std::optional<int> ChildProcess::waitFor(int timeoutMS) {
+  waitUntil([this] { return !isRunning(); }, timeoutMS);
+  if (!reaped) return std::nullopt;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool ChildProcess::isRunning() {
+  if (reaped) return false;
+  if (waitpid(pid, &status, WNOHANG) == pid) reaped = true;
+  return !reaped;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> readLines(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(line);
+  return lines;
+}
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMS) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMS);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return condition();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+int findFreeUdpPort() {
+  const int descriptor = socket(AF_INET, SOCK_DGRAM, 0);
+  if (descriptor < 0) throw std::runtime_error("socket failed");
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = 0;
+  socklen_t length = sizeof address;
+  if (bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    close(descriptor);
+    throw std::runtime_error("no free UDP port");
+  }
+  close(descriptor);
+  return ntohs(address.sin_port);
+}
+
+}  // namespace tovren::support

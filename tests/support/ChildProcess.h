@@ -1,0 +1,67 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Helpers for tests that run whole programs (the built executable, the replay server)
+// as separate processes on 127.0.0.1.
+
+namespace tovren::support {
+
+// A fresh directory under the system's temporary directory, removed with everything in
+// it when the object goes.
+class ScratchDirectory {
+ public:
+  ScratchDirectory();
+  ~ScratchDirectory();
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+  const std::string& path() const { return directory; }
+  // The path of a file in the directory.
+  std::string file(const std::string& relative) const { return directory + "/" + relative; }
+  // Writes the file (creating its parent directories) with the given text.
+  void write(const std::string& relative, const std::string& text) const;
+
+ private:
+  std::string directory;
+};
+
+// One program run with its standard output and error in files. A process still running
+// when the object goes is killed and reaped.
+class ChildProcess {
+ public:
+  // Starts argv[0] (looked up in PATH when it holds no "/") in the working directory.
+  ChildProcess(const std::vector<std::string>& argv, const std::string& workingDirectory,
+               const std::string& stdoutPath, const std::string& stderrPath);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  pid_t id() const { return pid; }
+  void signal(int signalNumber) const;
+  // The exit status once the process has exited normally within the time, -1 when a
+  // signal ended it, nothing when it is still running.
+  std::optional<int> waitFor(int timeoutMS);
+  bool isRunning();
+
+ private:
+  pid_t pid = -1;
+  bool reaped = false;
+  int status = 0;
+};
+
+// Whole text of a file; empty when it cannot be read.
+std::string readFile(const std::string& path);
+// The lines of a file.
+std::vector<std::string> readLines(const std::string& path);
+// Polls every 20 ms until the condition holds or the time is up; its final answer.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMS);
+// A UDP port on 127.0.0.1 that was free a moment ago.
+int findFreeUdpPort();
+
+}  // namespace tovren::support
