@@ -1,17 +1,12 @@
-#include "foundation/Config.h"
-#include "foundation/SExpression.h"
+#include "bench/BenchScene.h"
 #include "geometry/Vector.h"
 #include "worldmodel/Ball.h"
-#include "worldmodel/Body.h"
 #include "worldmodel/InterceptCalculate.h"
-#include "worldmodel/Player.h"
 #include "worldmodel/WorldModel.h"
 
 #include <benchmark/benchmark.h>
 
-#include <fstream>
 #include <memory>
-#include <string>
 
 // One interception run, as the world model makes it after every see and the kick fan 243
 // times per update: the 22 players of a recorded play-on cycle right after the kick-off
@@ -20,90 +15,19 @@
 namespace tovren {
 namespace {
 
-const char* const FIXTURES = TOVREN_SOURCE_DIR "/../shared/fixtures/left/";
 // Five cycles into the first play_on of the recording (the kick-off at cycle 5): the
 // players have started to move, the ball still rests on the centre spot.
 const char* const PLAY_ON_CYCLE = "(see_global 10 ";
 // A firm pass, metres per cycle.
 constexpr float KICK_SPEED = 2.5f;
-// A sighting this close keeps a player valid and well known.
-constexpr float SEEN_POS_DEVIATION = 0.5f;
-
-std::unique_ptr<SExpression> parse(const std::string& text) {
-  if (!SExpression::isWellFormed(text)) return nullptr;
-  unsigned int pos = 0;
-  return std::make_unique<SExpression>(text, pos);
-}
-
-float numberAt(const SExpression& list, unsigned int i) {
-  return static_cast<const SExpAtomic*>(list[i])->asFloat();
-}
-
-// The recorded parameters, then the players of the cycle in the own frame of the left
-// side (the server's y and directions negated); the teammate nearest the centre is the
-// agent. Returns whether the scene could be built.
-bool buildScene(WorldModel& wm) {
-  std::ifstream recording(std::string(FIXTURES) + "Tovren-2.txt");
-  std::string line;
-  while (std::getline(recording, line)) {
-    const std::unique_ptr<SExpression> message = parse(line.substr(line.find('\t') + 1));
-    if (message == nullptr) continue;
-    const std::string header = (*message)[0]->toString();
-    if (header == "server_param") wm.initServerParam(*message);
-    if (header == "player_param") wm.initPlayerParam(*message);
-    if (header == "player_type") wm.initPlayerType(*message);
-  }
-
-  std::ifstream trainer(std::string(FIXTURES) + "trainer.txt");
-  std::unique_ptr<SExpression> view;
-  while (view == nullptr && std::getline(trainer, line)) {
-    const std::string text = line.substr(line.find('\t') + 1);
-    if (text.rfind(PLAY_ON_CYCLE, 0) == 0) view = parse(text);
-  }
-  if (view == nullptr) return false;
-
-  const Player* agent = nullptr;
-  unsigned int players = 0;
-  for (unsigned int i = 2; i < view->size(); ++i) {
-    const auto& entry = static_cast<const SExpression&>(*(*view)[i]);
-    const auto& name = static_cast<const SExpression&>(*entry[0]);
-    if (name[0]->toString() != "p") continue;
-    const TeamId team = name[1]->toString() == "\"Tovren\"" ? TID_TEAMMATE : TID_OPPONENT;
-    const unsigned int uniNum =
-        static_cast<unsigned int>(static_cast<const SExpAtomic*>(name[2])->asInt());
-    if (uniNum < 1 || uniNum > WorldModel::FULL_PLAYERS_NUM) return false;
-    Player& p = wm.setFullPlayer(team, uniNum - 1);
-    p.setTeamId(team);
-    p.setUniNum(uniNum);
-    p.setGoalie(name.size() > 3);
-    p.setPos().setAsCartesian(numberAt(entry, 1), -numberAt(entry, 2));
-    p.setVel().setAsCartesian(numberAt(entry, 3), -numberAt(entry, 4));
-    p.setBodyDir(-numberAt(entry, 5));
-    p.setHeadDir(-numberAt(entry, 6));
-    p.setPosDeviation(SEEN_POS_DEVIATION);
-    p.setValidPosDeviation(SEEN_POS_DEVIATION);
-    ++players;
-    if (team == TID_TEAMMATE &&
-        (agent == nullptr || p.getPos().getMagnitude() < agent->getPos().getMagnitude())) {
-      agent = &p;
-    }
-  }
-  if (agent == nullptr || players != 2 * WorldModel::FULL_PLAYERS_NUM) return false;
-
-  Body& body = wm.setBody();
-  static_cast<Player&>(body) = *agent;
-  wm.replaceBodyInPlayersList(body.getUniNum());
-  return true;
-}
 
 // The world model's own session: a free ball, every known player. Timed: giving the
 // session the kicked ball and running it.
 void BM_InterceptRun(benchmark::State& state) {
-  config.add("Agent");
-  config["Agent"].addGroup("Server");
-  config["Agent"]["Server"].add("OfflinePlayer", "true");
+  configureOfflineAgent();
   auto wm = std::make_unique<WorldModel>();
-  if (!buildScene(*wm)) {
+  Point recordedBall(0.0f, 0.0f);
+  if (!buildRecordedScene(*wm, PLAY_ON_CYCLE, recordedBall)) {
     state.SkipWithError("the recorded play-on cycle could not be set up");
     return;
   }

@@ -1,5 +1,5 @@
-#include "foundation/Config.h"
-#include "foundation/SExpression.h"
+#include "bench/BenchScene.h"
+#include "geometry/Vector.h"
 #include "worldmodel/Ball.h"
 #include "worldmodel/Body.h"
 #include "worldmodel/KickCalculate.h"
@@ -8,10 +8,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <fstream>
-#include <memory>
-#include <string>
-
 // One full refresh of the kick fan, as the body decision runs it in every cycle in which
 // the agent can kick: 243 interception runs over the 22 players of a recorded play-on
 // cycle, the ball at the agent's foot and every direction just looked at.
@@ -19,81 +15,19 @@
 namespace tovren {
 namespace {
 
-const char* const FIXTURES = TOVREN_SOURCE_DIR "/../shared/fixtures/left/";
 // A play-on cycle of the recorded match (play_on from cycle 30, a free kick at 60).
 const char* const PLAY_ON_CYCLE = "(see_global 40 ";
 // The ball rests this far in front of the agent (metres): well within the kick distance.
 constexpr float BALL_DIST = 0.6f;
 // Fewer valid entries would mean the scene measures the early exits, not the runs.
 constexpr unsigned int MIN_VALID_ENTRIES = 200;
-// A sighting this close keeps a player valid and well known.
-constexpr float SEEN_POS_DEVIATION = 0.5f;
 
-std::unique_ptr<SExpression> parse(const std::string& text) {
-  if (!SExpression::isWellFormed(text)) return nullptr;
-  unsigned int pos = 0;
-  return std::make_unique<SExpression>(text, pos);
-}
-
-float number(const SExpression& list, unsigned int i) {
-  return static_cast<const SExpAtomic*>(list[i])->asFloat();
-}
-
-// The recorded parameters, then the players of the cycle in the own frame of the left
-// side (the server's y and directions negated). Returns whether the scene could be built.
+// The recorded scene; the agent, the teammate nearest the ball, takes the ball at his foot
+// and has just looked in every direction. Returns whether the ball is kickable.
 bool buildScene(WorldModel& wm) {
-  std::ifstream player(std::string(FIXTURES) + "Tovren-2.txt");
-  std::string line;
-  while (std::getline(player, line)) {
-    const std::string text = line.substr(line.find('\t') + 1);
-    const std::unique_ptr<SExpression> message = parse(text);
-    if (message == nullptr) continue;
-    const std::string header = (*message)[0]->toString();
-    if (header == "server_param") wm.initServerParam(*message);
-    if (header == "player_param") wm.initPlayerParam(*message);
-    if (header == "player_type") wm.initPlayerType(*message);
-  }
-
-  std::ifstream trainer(std::string(FIXTURES) + "trainer.txt");
-  std::unique_ptr<SExpression> view;
-  while (view == nullptr && std::getline(trainer, line)) {
-    const std::string text = line.substr(line.find('\t') + 1);
-    if (text.rfind(PLAY_ON_CYCLE, 0) == 0) view = parse(text);
-  }
-  if (view == nullptr) return false;
-
-  const Player* agent = nullptr;
-  Point ball;
-  for (unsigned int i = 2; i < view->size(); ++i) {
-    const auto& entry = static_cast<const SExpression&>(*(*view)[i]);
-    const auto& name = static_cast<const SExpression&>(*entry[0]);
-    const std::string kind = name[0]->toString();
-    if (kind == "b") ball = Point(number(entry, 1), -number(entry, 2));
-    if (kind != "p") continue;
-    const TeamId team = name[1]->toString() == "\"Tovren\"" ? TID_TEAMMATE : TID_OPPONENT;
-    const unsigned int uniNum =
-        static_cast<unsigned int>(static_cast<const SExpAtomic*>(name[2])->asInt());
-    Player& p = wm.setFullPlayer(team, uniNum - 1);
-    p.setTeamId(team);
-    p.setUniNum(uniNum);
-    p.setGoalie(name.size() > 3);
-    p.setPos().setAsCartesian(number(entry, 1), -number(entry, 2));
-    p.setVel().setAsCartesian(number(entry, 3), -number(entry, 4));
-    p.setBodyDir(-number(entry, 5));
-    p.setHeadDir(-number(entry, 6));
-    p.setPosDeviation(SEEN_POS_DEVIATION);
-    p.setValidPosDeviation(SEEN_POS_DEVIATION);
-    if (team == TID_TEAMMATE &&
-        (agent == nullptr || p.getDistance(ball) < agent->getDistance(ball))) {
-      agent = &p;
-    }
-  }
-  if (agent == nullptr) return false;
-
-  // The agent is the teammate nearest the ball; it takes his place and the ball.
+  Point recordedBall(0.0f, 0.0f);
+  if (!buildRecordedScene(wm, PLAY_ON_CYCLE, recordedBall)) return false;
   Body& body = wm.setBody();
-  static_cast<Player&>(body) = *agent;
-  wm.replaceBodyInPlayersList(body.getUniNum());
   Vector offset;
   offset.setAsPolar(BALL_DIST, body.getBodyDir());
   Ball& kicked = wm.setBall();
@@ -118,9 +52,7 @@ bool buildScene(WorldModel& wm) {
 }
 
 void BM_KickCalculateUpdate(benchmark::State& state) {
-  config.add("Agent");
-  config["Agent"].addGroup("Server");
-  config["Agent"]["Server"].add("OfflinePlayer", "true");
+  configureOfflineAgent();
   WorldModel wm;
   if (!buildScene(wm)) {
     state.SkipWithError("the recorded play-on cycle could not be set up with a kickable ball");

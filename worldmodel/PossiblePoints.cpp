@@ -116,52 +116,45 @@ int PossiblePoints::getSurvivorCount() const {
 }
 
 int PossiblePoints::addFlag(const FieldFlag* flag, float headDir, float quantizeStep) {
-  float low = 0.0f;
-  float high = 0.0f;
-  getDistanceInterval(flag->getSeeDistance(), quantizeStep, low, high);
-  float direction = flag->getSeeDirection() + headDir;
-  float from = direction - HALF_WINDOW;
-  float to = direction + HALF_WINDOW;
-  Point flagPos = flag->getPos();
-
-  int passed = 0;
-  for (int j = 0; j < rows; ++j) {
-    for (int i = 0; i < columns; ++i) {
-      std::int32_t& cell = cells[static_cast<std::size_t>(columns) * j + i];
-      if (cell != constraintCount) continue;
-      Point centre = cellCentre(i, j);
-      float dist = centre.getDistance(flagPos);
-      if (!(low < dist && dist < high)) continue;
-      if (!Degree::isBetween(from, to, Degree::arcTan2(flagPos.y - centre.y, flagPos.x - centre.x)))
-        continue;
-      ++cell;
-      ++passed;
-    }
-  }
-  if (passed > 0) ++constraintCount;
-  return passed;
+  return addSector(flag->getPos(), flag->getSeeDistance(), flag->getSeeDirection() + headDir,
+                   quantizeStep, true);
 }
 
 int PossiblePoints::addSee(float distance, float direction, float headDir, const Vector& observer,
                            float quantizeStep) {
+  return addSector(observer, distance, direction + headDir, quantizeStep, false);
+}
+
+bool PossiblePoints::initSector(const Point& centre, float distance, float direction,
+                                float quantizeStep, bool minusRule) {
   float low = 0.0f;
   float high = 0.0f;
   getDistanceInterval(distance, quantizeStep, low, high);
-  float absolute = direction + headDir;
-  float from = absolute - HALF_WINDOW;
-  float to = absolute + HALF_WINDOW;
-  Point origin = observer;
+  return initTable(
+      sectorBox(centre, low, high, direction - HALF_WINDOW, direction + HALF_WINDOW, minusRule));
+}
+
+int PossiblePoints::addSector(const Point& centre, float distance, float direction,
+                              float quantizeStep, bool minusRule) {
+  float low = 0.0f;
+  float high = 0.0f;
+  getDistanceInterval(distance, quantizeStep, low, high);
+  float from = direction - HALF_WINDOW;
+  float to = direction + HALF_WINDOW;
 
   int passed = 0;
   for (int j = 0; j < rows; ++j) {
     for (int i = 0; i < columns; ++i) {
       std::int32_t& cell = cells[static_cast<std::size_t>(columns) * j + i];
       if (cell != constraintCount) continue;
-      Point centre = cellCentre(i, j);
-      float dist = origin.getDistance(centre);
+      // The direction is the one seen by the observer: from the cell to the flag, or from
+      // the observer to the cell.
+      Point cellPos = cellCentre(i, j);
+      const Point& seer = minusRule ? cellPos : centre;
+      const Point& seen = minusRule ? centre : cellPos;
+      float dist = seer.getDistance(seen);
       if (!(low < dist && dist < high)) continue;
-      if (!Degree::isBetween(from, to, Degree::arcTan2(centre.y - origin.y, centre.x - origin.x)))
-        continue;
+      if (!Degree::isBetween(from, to, Degree::arcTan2(seen.y - seer.y, seen.x - seer.x))) continue;
       ++cell;
       ++passed;
     }
@@ -221,12 +214,8 @@ bool PossiblePoints::setByFlags(const FieldFlag* const* flags, int count, float 
 
   // The exchange sort leaves the first of the nearest flags in front.
   const FieldFlag* nearest = ordered[0];
-  float low = 0.0f;
-  float high = 0.0f;
-  getDistanceInterval(nearest->getSeeDistance(), quantizeStep, low, high);
-  float direction = nearest->getSeeDirection() + headDir;
-  if (!initTable(sectorBox(nearest->getPos(), low, high, direction - HALF_WINDOW,
-                           direction + HALF_WINDOW, true)))
+  if (!initSector(nearest->getPos(), nearest->getSeeDistance(),
+                  nearest->getSeeDirection() + headDir, quantizeStep, true))
     return false;
 
   for (int i = 0; i < count; ++i) {
@@ -238,13 +227,7 @@ bool PossiblePoints::setByFlags(const FieldFlag* const* flags, int count, float 
 
 bool PossiblePoints::setBySee(float distance, float direction, float headDir,
                               const Vector& observer, float quantizeStep) {
-  float low = 0.0f;
-  float high = 0.0f;
-  getDistanceInterval(distance, quantizeStep, low, high);
-  float absolute = direction + headDir;
-  if (!initTable(
-          sectorBox(observer, low, high, absolute - HALF_WINDOW, absolute + HALF_WINDOW, false)))
-    return false;
+  if (!initSector(observer, distance, direction + headDir, quantizeStep, false)) return false;
   addSee(distance, direction, headDir, observer, quantizeStep);
   return true;
 }
@@ -280,25 +263,22 @@ void PossiblePoints::calculate() {
   deviationY = static_cast<float>(std::sqrt(std::abs(sumYY / survivors - meanY * meanY)));
 }
 
-Vector PossiblePoints::calculateBodyPosition(const Body& body, const FieldFlag* const* flags,
-                                             int count, float& deviation, float quantizeStep) {
-  cellSizeX = BODY_CELL_SIZE;
-  cellSizeY = BODY_CELL_SIZE;
-  Vector predicted = body.getPos();
-  if (!setByFlags(flags, count, body.getHeadDir(), quantizeStep)) {
-    releaseTable();
-    return predicted;
-  }
-  if (body.getPosDeviation() < PRIOR_MAX_DEVIATION)
-    addPositionSimulate(body.getPos().getX(), body.getPos().getY(), body.getVel().getX(),
-                        body.getVel().getY(), body.getRand(), body.getPosDeviation(), 0.0f);
-  calculate();
-  releaseTable();
-  deviation = 0.5f * std::sqrt(deviationX * deviationX + deviationY * deviationY);
-  return Vector(Point(resultX, resultY));
-}
-
 namespace {
+
+// The estimate on a standing grid: the object's predicted motion as a prior while that is
+// certain enough, then the centroid of the surviving cells and half their spread.
+Vector finishEstimate(PossiblePoints& grid, const Object& object, float& deviation) {
+  if (object.getPosDeviation() < PRIOR_MAX_DEVIATION)
+    grid.addPositionSimulate(object.getPos().getX(), object.getPos().getY(), object.getVel().getX(),
+                             object.getVel().getY(), object.getRand(), object.getPosDeviation(),
+                             0.0f);
+  grid.calculate();
+  grid.releaseTable();
+  float dx = grid.getDeviationX();
+  float dy = grid.getDeviationY();
+  deviation = 0.5f * std::sqrt(dx * dx + dy * dy);
+  return Vector(Point(grid.getResultX(), grid.getResultY()));
+}
 
 template <typename Seen>
 Vector estimateSeen(PossiblePoints& grid, const Seen& seen, const Body& body, float& deviation,
@@ -309,18 +289,22 @@ Vector estimateSeen(PossiblePoints& grid, const Seen& seen, const Body& body, fl
     grid.releaseTable();
     return predicted;
   }
-  if (seen.getPosDeviation() < PRIOR_MAX_DEVIATION)
-    grid.addPositionSimulate(seen.getPos().getX(), seen.getPos().getY(), seen.getVel().getX(),
-                             seen.getVel().getY(), seen.getRand(), seen.getPosDeviation(), 0.0f);
-  grid.calculate();
-  grid.releaseTable();
-  float dx = grid.getDeviationX();
-  float dy = grid.getDeviationY();
-  deviation = 0.5f * std::sqrt(dx * dx + dy * dy);
-  return Vector(Point(grid.getResultX(), grid.getResultY()));
+  return finishEstimate(grid, seen, deviation);
 }
 
 }  // namespace
+
+Vector PossiblePoints::calculateBodyPosition(const Body& body, const FieldFlag* const* flags,
+                                             int count, float& deviation, float quantizeStep) {
+  cellSizeX = BODY_CELL_SIZE;
+  cellSizeY = BODY_CELL_SIZE;
+  Vector predicted = body.getPos();
+  if (!setByFlags(flags, count, body.getHeadDir(), quantizeStep)) {
+    releaseTable();
+    return predicted;
+  }
+  return finishEstimate(*this, body, deviation);
+}
 
 Vector PossiblePoints::calculatePlayerPosition(const Player& player, const Body& body,
                                                float& deviation, float quantizeStep) {

@@ -79,6 +79,14 @@ class PossiblePoints {
   // around the observer with the plus rule.
   static Box sectorBox(const Point& centre, float r1, float r2, float a1, float a2, bool minusRule);
   bool initTable(const Box& box);
+  // One observation, as the distance and the absolute direction (degrees) from the observer
+  // to the object, around the flag (minus rule: the observer is in a cell) or around the
+  // observer (plus rule: the object is in a cell). initSector builds the grid on its area,
+  // addSector keeps the cells that agree with it.
+  bool initSector(const Point& centre, float distance, float direction, float quantizeStep,
+                  bool minusRule);
+  int addSector(const Point& centre, float distance, float direction, float quantizeStep,
+                bool minusRule);
   Point cellCentre(int i, int j) const;
 
   std::vector<std::int32_t> cells;  // columns * rows counters; empty between estimates

@@ -38,7 +38,9 @@ WorldModel::WorldModel() {
   for (Player*& player : quarterPlayers) player = new Player(PLM_QUARTER);
 }
 
-WorldModel::~WorldModel() {
+WorldModel::~WorldModel() { freeOwnedObjects(); }
+
+void WorldModel::freeOwnedObjects() {
   timer.reset();
   for (FieldFlag* flag : fieldFlags) delete flag;
   for (FieldGoal* goal : fieldGoals) delete goal;

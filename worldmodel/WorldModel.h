@@ -260,6 +260,9 @@ class WorldModel {
   // ---- end of the world model copy ----
 
  private:
+  // Frees the timer and every object this world model owns, leaving the pointers dangling:
+  // the destructor, and copyFrom before it makes new ones.
+  void freeOwnedObjects();
   // Writes the line of one player of the object log.
   void logPlayer(const char* tag, unsigned int slot, const Player& player) const;
   // Gives a player object the parameters and the default type received so far.

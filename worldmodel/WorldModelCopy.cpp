@@ -48,20 +48,7 @@ void WorldModel::copyFrom(const WorldModel& other, bool freeOwn) {
   if (&other == this) return;
   if (freeOwn) {
     logLine("WorldModel copying 1");
-    timer.reset();
-    for (FieldFlag* flag : fieldFlags) delete flag;
-    for (FieldGoal* goal : fieldGoals) delete goal;
-    for (FieldLine* line : fieldLines) delete line;
-    delete ball;
-    // A body in its player slot goes with the slots.
-    if (!bodyReplaced) delete body;
-    for (auto& team : fullPlayers) {
-      for (Player* player : team) delete player;
-    }
-    for (auto& team : halfPlayers) {
-      for (Player* player : team) delete player;
-    }
-    for (Player* player : quarterPlayers) delete player;
+    freeOwnedObjects();
   }
   logLine("WorldModel copying 2");
 

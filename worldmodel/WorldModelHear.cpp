@@ -109,6 +109,15 @@ bool isCompleteSay(const std::string& message) {
   return false;
 }
 
+// A complete message of the kind named by header that carries a ball: its position
+// (relative for "B") at index 2 and its velocity at index 5, both decoded.
+bool readBallState(const std::string& message, char header, float& x, float& y, float& speed,
+                   float& direction) {
+  return isCompleteSay(message) && message[1] == header &&
+         SayEncoding::decodeObjectPosition(message, 2, x, y) &&
+         SayEncoding::decodeObjectVelocity(message, 5, speed, direction);
+}
+
 }  // namespace
 
 void WorldModel::resetHearedNums() {
@@ -291,11 +300,7 @@ void WorldModel::teammateHear(float, unsigned int sender, const std::string& mes
 
 void WorldModel::beforePassTmmHear(const std::string& message, unsigned int sender) {
   float x = 0.0f, y = 0.0f, speed = 0.0f, direction = 0.0f;
-  if (!isCompleteSay(message) || message[1] != 'A' ||
-      !SayEncoding::decodeObjectPosition(message, 2, x, y) ||
-      !SayEncoding::decodeObjectVelocity(message, 5, speed, direction)) {
-    return;
-  }
+  if (!readBallState(message, 'A', x, y, speed, direction)) return;
   hearedSender = sender;
   hearedInterceptNum = num(message, 8);
   ball->updateByHear(x, y, speed, direction, *body);
@@ -303,11 +308,7 @@ void WorldModel::beforePassTmmHear(const std::string& message, unsigned int send
 
 void WorldModel::beforePassRelatedTmmHear(const std::string& message, unsigned int sender) {
   float dx = 0.0f, dy = 0.0f, speed = 0.0f, direction = 0.0f;
-  if (!isCompleteSay(message) || message[1] != 'B' ||
-      !SayEncoding::decodeObjectPosition(message, 2, dx, dy) ||
-      !SayEncoding::decodeObjectVelocity(message, 5, speed, direction)) {
-    return;
-  }
+  if (!readBallState(message, 'B', dx, dy, speed, direction)) return;
   const unsigned int n = num(message, 8);
   hearedSender = sender;
   hearedInterceptNum = n;
@@ -359,11 +360,7 @@ void WorldModel::routinTmmHearWithoutBall(const std::string& message, unsigned i
 
 void WorldModel::routinTmmHear(const std::string& message, unsigned int sender) {
   float x = 0.0f, y = 0.0f, speed = 0.0f, direction = 0.0f;
-  if (!isCompleteSay(message) || message[1] != 'Z' ||
-      !SayEncoding::decodeObjectPosition(message, 2, x, y) ||
-      !SayEncoding::decodeObjectVelocity(message, 5, speed, direction)) {
-    return;
-  }
+  if (!readBallState(message, 'Z', x, y, speed, direction)) return;
   if (ball->getSeePosDeviation() > HEAR_BALL_SEE_POS_DEVIATION && !isBallKickable() &&
       ball->isUpdateByHearPermitted()) {
     ball->updateByHear(x, y, speed, direction, *body);

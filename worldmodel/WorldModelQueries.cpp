@@ -10,6 +10,7 @@
 #include "worldmodel/Player.h"
 
 #include <cmath>
+#include <cstddef>
 #include <ostream>
 
 namespace tovren {
@@ -63,6 +64,17 @@ bool goalLineCrossing(const Ball& ball, float& crossY) {
   crossY =
       ball.getPos().getY() + ball.getVel().getY() * (OWN_GOAL_LINE_X - ball.getPos().getX()) / vx;
   return true;
+}
+
+// The first valid goalie of a team's full records, then of its half records; null when
+// there is none.
+template <std::size_t F, std::size_t H>
+const Player* firstGoalie(Player* const (&fullRecords)[F], Player* const (&halfRecords)[H]) {
+  for (const Player* player : fullRecords)
+    if (player->isValid() && player->isGoalie()) return player;
+  for (const Player* player : halfRecords)
+    if (player->isValid() && player->isGoalie()) return player;
+  return nullptr;
 }
 
 }  // namespace
@@ -173,11 +185,7 @@ float WorldModel::getTmmDefenseLine() const {
 }
 
 float WorldModel::getOppOffsideLine(bool withBall) const {
-  bool goalieKnown = false;
-  for (const Player* player : fullPlayers[TID_OPPONENT])
-    goalieKnown = goalieKnown || (player->isValid() && player->isGoalie());
-  for (const Player* player : halfPlayers[TID_OPPONENT])
-    goalieKnown = goalieKnown || (player->isValid() && player->isGoalie());
+  const bool goalieKnown = getOppGoalie() != nullptr;
 
   // With the goalie known, the last field player makes the line; else the second last.
   float largest = -NO_EXTREME;
@@ -203,11 +211,7 @@ float WorldModel::getOppOffsideLine(bool withBall) const {
 }
 
 float WorldModel::getTmmOffsideLine(bool withBall) const {
-  bool goalieKnown = false;
-  for (const Player* player : fullPlayers[TID_TEAMMATE])
-    goalieKnown = goalieKnown || (player->isValid() && player->isGoalie());
-  for (const Player* player : halfPlayers[TID_TEAMMATE])
-    goalieKnown = goalieKnown || (player->isValid() && player->isGoalie());
+  const bool goalieKnown = getTmmGoalie() != nullptr;
 
   float smallest = NO_EXTREME;
   float second = NO_EXTREME;
@@ -280,19 +284,11 @@ const Player* WorldModel::getNearestOppToBall() const {
 }
 
 const Player* WorldModel::getTmmGoalie() const {
-  for (const Player* player : fullPlayers[TID_TEAMMATE])
-    if (player->isValid() && player->isGoalie()) return player;
-  for (const Player* player : halfPlayers[TID_TEAMMATE])
-    if (player->isValid() && player->isGoalie()) return player;
-  return nullptr;
+  return firstGoalie(fullPlayers[TID_TEAMMATE], halfPlayers[TID_TEAMMATE]);
 }
 
 const Player* WorldModel::getOppGoalie() const {
-  for (const Player* player : fullPlayers[TID_OPPONENT])
-    if (player->isValid() && player->isGoalie()) return player;
-  for (const Player* player : halfPlayers[TID_OPPONENT])
-    if (player->isValid() && player->isGoalie()) return player;
-  return nullptr;
+  return firstGoalie(fullPlayers[TID_OPPONENT], halfPlayers[TID_OPPONENT]);
 }
 
 bool WorldModel::isPlayerInOurField(const Player& player) { return player.getPos().getX() <= 0.0f; }

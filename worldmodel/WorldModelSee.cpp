@@ -9,6 +9,7 @@
 #include "worldmodel/Object.h"
 #include "worldmodel/Player.h"
 
+#include <cstddef>
 #include <ostream>
 #include <string>
 
@@ -19,6 +20,22 @@ namespace {
 void logSkipped(const char* what, const SExpression& expression) {
   LogStream& log = logger["MainLog"];
   if (log.isOutValid()) log << "Skipping " << what << ": " << expression.toString() << std::endl;
+}
+
+// Reads a see entry into the next free landmark of its pool. An entry that names no
+// landmark of the kind, finds the pool full or is malformed is logged and skipped.
+template <typename Landmark, std::size_t N>
+void parseLandmark(Landmark* const (&pool)[N], unsigned int& count, int id,
+                   const SExpression& entry, unsigned int time, const char* kind) {
+  if (id == FieldData::unknownId) {
+    logSkipped((std::string("unknown ") + kind).c_str(), entry);
+  } else if (count >= N) {
+    logSkipped((std::string(kind) + " beyond the " + kind + " pool").c_str(), entry);
+  } else if (pool[count]->parse(id, entry, time)) {
+    ++count;
+  } else {
+    logSkipped((std::string("malformed ") + kind).c_str(), entry);
+  }
 }
 
 } // namespace
@@ -61,43 +78,19 @@ void WorldModel::parseSee(const SExpression& message) {
 void WorldModel::parseFlag(const SExpression& entry) {
   const SExpression* name = MessageFields::listAt(entry, 0);
   int id = name == nullptr ? FieldData::unknownId : fieldData.getFlagId(*name);
-  if (id == FieldData::unknownId) {
-    logSkipped("unknown flag", entry);
-  } else if (flagsNum >= FIELD_FLAGS_NUM) {
-    logSkipped("flag beyond the flag pool", entry);
-  } else if (fieldFlags[flagsNum]->parse(id, entry, curTime)) {
-    ++flagsNum;
-  } else {
-    logSkipped("malformed flag", entry);
-  }
+  parseLandmark(fieldFlags, flagsNum, id, entry, curTime, "flag");
 }
 
 void WorldModel::parseGoal(const SExpression& entry) {
   const SExpression* name = MessageFields::listAt(entry, 0);
   int id = name == nullptr ? FieldData::unknownId : fieldData.getGoalId(*name);
-  if (id == FieldData::unknownId) {
-    logSkipped("unknown goal", entry);
-  } else if (goalsNum >= FIELD_GOALS_NUM) {
-    logSkipped("goal beyond the goal pool", entry);
-  } else if (fieldGoals[goalsNum]->parse(id, entry, curTime)) {
-    ++goalsNum;
-  } else {
-    logSkipped("malformed goal", entry);
-  }
+  parseLandmark(fieldGoals, goalsNum, id, entry, curTime, "goal");
 }
 
 void WorldModel::parseLine(const SExpression& entry) {
   const SExpression* name = MessageFields::listAt(entry, 0);
   int id = name == nullptr ? FieldData::unknownId : fieldData.getLineId(*name);
-  if (id == FieldData::unknownId) {
-    logSkipped("unknown line", entry);
-  } else if (linesNum >= FIELD_LINES_NUM) {
-    logSkipped("line beyond the line pool", entry);
-  } else if (fieldLines[linesNum]->parse(id, entry, curTime)) {
-    ++linesNum;
-  } else {
-    logSkipped("malformed line", entry);
-  }
+  parseLandmark(fieldLines, linesNum, id, entry, curTime, "line");
 }
 
 void WorldModel::parseBall(const SExpression& entry) {

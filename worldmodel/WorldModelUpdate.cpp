@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <ostream>
 
 namespace tovren {
@@ -31,6 +32,41 @@ constexpr float OPP_GOALIE_SENSE_RADIUS = 1.5f;
 
 bool isClose(const Player& a, const Player& b) {
   return a.getDistance(b) <= a.getPosDeviation() + b.getPosDeviation() + MERGE_TOLERANCE;
+}
+
+// Moves the sighting into the one record it matched, unless another valid sighting of its
+// group lies near that record too: then which of them it was cannot be told.
+template <std::size_t N>
+void mergeIfUnambiguous(Player& sighting, Player* match, unsigned int matches,
+                        Player* const (&group)[N], const Body& body) {
+  if (matches != 1) return;
+  for (const Player* other : group) {
+    if (other != &sighting && other->isValid() && isClose(*other, *match)) return;
+  }
+  match->setByAnotherPlayer(sighting, body);
+  sighting.kill();
+}
+
+// Each valid quarter sighting into the one record of either team near it that isCandidate
+// accepts.
+template <std::size_t Q, std::size_t N, typename IsCandidate>
+void mergeQuarterSightings(Player* const (&quarters)[Q], Player* const (&records)[2][N],
+                           const Body& body, IsCandidate isCandidate) {
+  for (Player* quarter : quarters) {
+    if (!quarter->isValid()) continue;
+    Player* match = nullptr;
+    unsigned int matches = 0;
+    for (unsigned int i = 0; i < N; ++i) {
+      for (auto& team : records) {
+        Player* record = team[i];
+        if (isCandidate(*record) && isClose(*quarter, *record)) {
+          match = record;
+          ++matches;
+        }
+      }
+    }
+    mergeIfUnambiguous(*quarter, match, matches, quarters, body);
+  }
 }
 
 // The three vectors relative to the agent keep their directions and get this length.
@@ -177,53 +213,14 @@ void WorldModel::completeUpdateObjects() {
     }
   }
 
+  auto unseenHalf = [&](const Player& half) { return half.isValid() && !seen(half); };
+  auto unseenFull = [&](const Player& full) {
+    return &full != body && full.isAlive() && !seen(full);
+  };
   // 2. A quarter sighting into the one unseen half record near it.
-  for (Player* quarter : quarterPlayers) {
-    if (!quarter->isValid()) continue;
-    Player* match = nullptr;
-    unsigned int matches = 0;
-    for (unsigned int i = 0; i < HALF_PLAYERS_NUM; ++i) {
-      for (auto& team : halfPlayers) {
-        Player* half = team[i];
-        if (half->isValid() && !seen(*half) && isClose(*quarter, *half)) {
-          match = half;
-          ++matches;
-        }
-      }
-    }
-    if (matches != 1) continue;
-    bool ambiguous = false;
-    for (Player* other : quarterPlayers) {
-      if (other != quarter && other->isValid() && isClose(*other, *match)) ambiguous = true;
-    }
-    if (ambiguous) continue;
-    match->setByAnotherPlayer(*quarter, *body);
-    quarter->kill();
-  }
-
+  mergeQuarterSightings(quarterPlayers, halfPlayers, *body, unseenHalf);
   // 3. A quarter sighting into the one unseen full record near it.
-  for (Player* quarter : quarterPlayers) {
-    if (!quarter->isValid()) continue;
-    Player* match = nullptr;
-    unsigned int matches = 0;
-    for (unsigned int i = 0; i < FULL_PLAYERS_NUM; ++i) {
-      for (auto& team : fullPlayers) {
-        Player* full = team[i];
-        if (full != body && full->isAlive() && !seen(*full) && isClose(*quarter, *full)) {
-          match = full;
-          ++matches;
-        }
-      }
-    }
-    if (matches != 1) continue;
-    bool ambiguous = false;
-    for (Player* other : quarterPlayers) {
-      if (other != quarter && other->isValid() && isClose(*other, *match)) ambiguous = true;
-    }
-    if (ambiguous) continue;
-    match->setByAnotherPlayer(*quarter, *body);
-    quarter->kill();
-  }
+  mergeQuarterSightings(quarterPlayers, fullPlayers, *body, unseenFull);
 
   // 4. A half record into the one unseen full record of its team near it, seen or not.
   for (unsigned int i = 0; i < HALF_PLAYERS_NUM; ++i) {
@@ -233,19 +230,12 @@ void WorldModel::completeUpdateObjects() {
       Player* match = nullptr;
       unsigned int matches = 0;
       for (Player* full : fullPlayers[side]) {
-        if (full != body && full->isAlive() && !seen(*full) && isClose(*half, *full)) {
+        if (unseenFull(*full) && isClose(*half, *full)) {
           match = full;
           ++matches;
         }
       }
-      if (matches != 1) continue;
-      bool ambiguous = false;
-      for (Player* other : halfPlayers[side]) {
-        if (other != half && other->isValid() && isClose(*other, *match)) ambiguous = true;
-      }
-      if (ambiguous) continue;
-      match->setByAnotherPlayer(*half, *body);
-      half->kill();
+      mergeIfUnambiguous(*half, match, matches, halfPlayers[side], *body);
     }
   }
 

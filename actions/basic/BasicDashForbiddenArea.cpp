@@ -79,6 +79,26 @@ int placeOf(const Point& point, float X1, float Y1, float Y2) {
   return 3;
 }
 
+// The point by which p, inside the strip x > X1, Y1 < y < Y2, gets onto its nearest
+// border: openEnd through the open end (x = X1), else straight onto the Y1 or the Y2 side;
+// ties go to the open end, then to the Y1 side. tag stands before the case word of the
+// log lines.
+Point nearestBorderPoint(const Point& p, const Point& openEnd, float X1, float Y1, float Y2,
+                         LogStream& log, const char* tag) {
+  Point border = openEnd;
+  float best = p.x - X1;
+  if (best > p.y - Y1) {
+    log << "FAGotoPoint " << tag << "near1" << std::endl;
+    border = Point(p.x, Y1);
+    best = p.y - Y1;
+  }
+  if (best > Y2 - p.y) {
+    log << "FAGotoPoint " << tag << "near2" << std::endl;
+    border = Point(p.x, Y2);
+  }
+  return border;
+}
+
 // How to go from a place to a place: straight within one place, between neighbours and
 // from inside; otherwise by the corner that keeps the leg off the strip.
 int goModelOf(int sourcePlace, int targetPlace) {
@@ -230,20 +250,10 @@ ForbiddenAreaGotoPoint::ForbiddenAreaGotoPoint(const Point& target, float X1, fl
   realTargetPoint = target;
   realTargetPlace = 1;
   if (target.x > X1 && target.y > Y1 && target.y < Y2) {
-    // Onto the nearest border; ties go to the open end, then to the Y1 side.
+    // Onto the nearest border.
     log << "FAGotoPoint forbiddenTargetFlag = true" << std::endl;
     forbiddenTarget = true;
-    realTargetPoint = Point(X1, target.y);
-    float best = target.x - X1;
-    if (best > target.y - Y1) {
-      log << "FAGotoPoint near1" << std::endl;
-      realTargetPoint = Point(target.x, Y1);
-      best = target.y - Y1;
-    }
-    if (best > Y2 - target.y) {
-      log << "FAGotoPoint near2" << std::endl;
-      realTargetPoint = Point(target.x, Y2);
-    }
+    realTargetPoint = nearestBorderPoint(target, Point(X1, target.y), X1, Y1, Y2, log, "");
   }
   log << "FAGotoPoint Point 2nd=" << realTargetPoint << std::endl;
 
@@ -254,17 +264,8 @@ ForbiddenAreaGotoPoint::ForbiddenAreaGotoPoint(const Point& target, float X1, fl
     // leads out and towards the target at once.
     log << "FAGotoPoint forbiddenSourceFlag = true" << std::endl;
     forbiddenSource = true;
-    realTargetPoint.x = X1;
-    float best = position.x - X1;
-    if (best > position.y - Y1) {
-      log << "FAGotoPoint fsource near1" << std::endl;
-      realTargetPoint = Point(position.x, Y1);
-      best = position.y - Y1;
-    }
-    if (best > Y2 - position.y) {
-      log << "FAGotoPoint fsource near2" << std::endl;
-      realTargetPoint = Point(position.x, Y2);
-    }
+    realTargetPoint =
+        nearestBorderPoint(position, Point(X1, realTargetPoint.y), X1, Y1, Y2, log, "fsource ");
     DashNormalGotoPoint escape(realTargetPoint, RECT_ESCAPE_TOLERANCE, body, AREA_MAX_POWER);
     finish(escape, false);
     return;

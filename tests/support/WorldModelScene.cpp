@@ -38,6 +38,12 @@ std::unique_ptr<SExpression> parseMessage(const std::string& text) {
   return std::make_unique<SExpression>(text, pos);
 }
 
+std::unique_ptr<SExpression> parseEntry(const std::string& text) {
+  TOVREN_CHECK(SExpression::isWellFormed("(see " + text + ")"));
+  unsigned int pos = 0;
+  return std::make_unique<SExpression>(text, pos);
+}
+
 std::string fixturePath(const std::string& side, const std::string& file) {
   return std::string(TOVREN_SOURCE_DIR) + "/../shared/fixtures/" + side + "/" + file;
 }

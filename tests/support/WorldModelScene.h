@@ -27,6 +27,9 @@ std::ostringstream& captureMainLog();
 
 // A message parsed from text; the text must be a well-formed message.
 std::unique_ptr<SExpression> parseMessage(const std::string& text);
+// A see entry (or any list) parsed from text. Entries are lists headed by a name list,
+// which the message-level check refuses, so the text must be well-formed inside a message.
+std::unique_ptr<SExpression> parseEntry(const std::string& text);
 
 // One line of a recorded conversation: the time in milliseconds, whether the recorded
 // client sent it, and the text.

@@ -1,9 +1,9 @@
 #include "worldmodel/Ball.h"
 
 #include "connection/Command.h"
-#include "foundation/Logger.h"
 #include "foundation/SExpression.h"
 #include "support/ActionScene.h"
+#include "support/WorldModelScene.h"
 #include "worldmodel/Body.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +15,8 @@
 
 namespace tovren {
 namespace {
+
+using support::parseEntry;
 
 constexpr float TOLERANCE = 1e-4f;
 // The grid places a seen ball to about a cell (0.18 m).
@@ -194,17 +196,12 @@ TEST(BallCollision, ModesDecideWhenTheBallBouncesOffTheBody) {
   }
 }
 
-std::unique_ptr<SExpression> parseText(const std::string& text) {
-  unsigned int pos = 0;
-  return std::make_unique<SExpression>(text, pos);
-}
-
 TEST(BallUpdate, ChangeValuesGiveTheVelocityInGlobalAxes) {
   Body body = support::makeBody(Point(0.0f, 0.0f), 90.0f, support::polar(0.1f, 0.0f));
   Ball ball;
   ball.setServerParamVars(support::RecordedParams::get().getServerParam());
   // Straight ahead of the head, moving away at 0.5 per cycle.
-  ASSERT_TRUE(ball.parse(*parseText("((b) 10 0 0.5 0)"), 1));
+  ASSERT_TRUE(ball.parse(*parseEntry("((b) 10 0 0.5 0)"), 1));
   ball.update(body);
   EXPECT_NEAR(ball.getPos().getX(), 0.0f, GRID_TOLERANCE);
   EXPECT_NEAR(ball.getPos().getY(), 10.0f, 0.6f);
@@ -221,7 +218,7 @@ TEST(BallUpdate, FirstCloseSightingGivesNoVelocityTheSecondDoes) {
   Body body = originBody();
   Ball ball;
   ball.setServerParamVars(support::RecordedParams::get().getServerParam());
-  ASSERT_TRUE(ball.parse(*parseText("((b) 5 0)"), 1));
+  ASSERT_TRUE(ball.parse(*parseEntry("((b) 5 0)"), 1));
   ball.update(body);
   // No earlier sighting: nothing to take a difference from.
   EXPECT_EQ(ball.getVel().getMagnitude(), 0.0f);
@@ -229,14 +226,14 @@ TEST(BallUpdate, FirstCloseSightingGivesNoVelocityTheSecondDoes) {
   EXPECT_EQ(ball.getLastAbsSeeTime(), 1u);
 
   ball.simulateByDynamics(body, 0, BS_NONE, 1);
-  ASSERT_TRUE(ball.parse(*parseText("((b) 5.5 0)"), 2));
+  ASSERT_TRUE(ball.parse(*parseEntry("((b) 5.5 0)"), 2));
   ball.update(body);
   EXPECT_EQ(ball.getVelSeeTime(), 2u);
   EXPECT_NEAR(ball.getVel().getX(), 0.94f * (ball.getAbsVec().getX() - 5.0f), 0.25f);
   EXPECT_GT(ball.getVel().getX(), 0.2f);
 
   // A far sighting clears the memory.
-  ASSERT_TRUE(ball.parse(*parseText("((b) 9 0)"), 3));
+  ASSERT_TRUE(ball.parse(*parseEntry("((b) 9 0)"), 3));
   ball.update(body);
   EXPECT_EQ(ball.getLastAbsSeeTime(), 0u);
 }
@@ -246,7 +243,7 @@ TEST(BallUpdate, ADistanceAloneKeepsTheBallInStepWithTheBody) {
   Ball ball = support::makeBall(body, Point(6.0f, 1.0f));
   ball.setPosDeviation(1.0f);
   body.setPos().setAsCartesian(3.0f, 1.0f);
-  ASSERT_TRUE(ball.parse(*parseText("((b) 4)"), 5));
+  ASSERT_TRUE(ball.parse(*parseEntry("((b) 4)"), 5));
   ball.update(body);
   EXPECT_FLOAT_EQ(ball.getPos().getX(), 7.0f);
   EXPECT_FLOAT_EQ(ball.getPosDeviation(), 1.0f);
@@ -256,7 +253,7 @@ TEST(BallUpdate, ADistanceAloneKeepsTheBallInStepWithTheBody) {
 TEST(BallUpdate, ZeroDistanceWithChangesLeavesTheVelocity) {
   Body body = originBody();
   Ball ball = support::makeBall(body, Point(0.0f, 0.0f), support::polar(0.3f, 45.0f));
-  ASSERT_TRUE(ball.parse(*parseText("((b) 0 0 0.4 3)"), 2));
+  ASSERT_TRUE(ball.parse(*parseEntry("((b) 0 0 0.4 3)"), 2));
   ball.update(body);
   EXPECT_TRUE(std::isfinite(ball.getPos().getX()));
   EXPECT_NEAR(ball.getVel().getMagnitude(), 0.3f, TOLERANCE);
@@ -287,28 +284,17 @@ TEST(BallHear, HeardBallIsExactAndKeptAbsolute) {
   EXPECT_NEAR(ball.getPos().getX(), 5.0f, TOLERANCE);
 }
 
-// "MainLog" of this test binary, without a timer (the time prefix reads 0000).
-std::ostringstream& mainLog() {
-  static std::ostringstream text;
-  static const bool registered = [] {
-    logger.add("MainLog", new LogStream(&text, nullptr));
-    return true;
-  }();
-  (void)registered;
-  return text;
-}
-
 TEST(BallLog, EstimateAndCollisionLines) {
-  mainLog().str("");
+  std::ostringstream& mainLog = support::captureMainLog();
   Body body = originBody();
   Ball ball;
-  ASSERT_TRUE(ball.parse(*parseText("((b) 5 0)"), 1));
+  ASSERT_TRUE(ball.parse(*parseEntry("((b) 5 0)"), 1));
   ball.update(body);
-  ASSERT_TRUE(ball.parse(*parseText("((b) 5.5 0)"), 2));
+  ASSERT_TRUE(ball.parse(*parseEntry("((b) 5.5 0)"), 2));
   ball.update(body);
   Ball touching = touchingBall(body, 0.3f);
   touching.simulateByDynamics(body, 1, BS_NONE, LOOK_AHEAD_TIME);
-  EXPECT_EQ(mainLog().str(),
+  EXPECT_EQ(mainLog.str(),
             "  0000. ABVR: executed for the ball.\n"
             "  0000. *** Ball Collision ***\n");
 }

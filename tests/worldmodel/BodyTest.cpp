@@ -5,6 +5,7 @@
 #include "foundation/FieldData.h"
 #include "foundation/SExpression.h"
 #include "support/ActionScene.h"
+#include "support/WorldModelScene.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@
 
 namespace tovren {
 namespace {
+
+using support::parseEntry;
 
 constexpr float TOLERANCE = 1e-4f;
 
@@ -143,18 +146,13 @@ TEST(BodyDynamics, MovesDecaysRecoversAndForgetsTheCollision) {
   EXPECT_FLOAT_EQ(kept.getStamina(), 7000.0f);
 }
 
-std::unique_ptr<SExpression> parseText(const std::string& text) {
-  unsigned int pos = 0;
-  return std::make_unique<SExpression>(text, pos);
-}
-
 TEST(BodyUpdate, TheFarthestLineGivesTheHeadAndBodyDirections) {
   FieldData fieldData;
   FieldLine near;
   FieldLine far;
   // (l r) stands at x = 52.5 with its outward normal at 0 degrees.
-  ASSERT_TRUE(near.parse(1, *parseText("((l r) 20 80)"), 1));
-  ASSERT_TRUE(far.parse(1, *parseText("((l r) 40 -60)"), 1));
+  ASSERT_TRUE(near.parse(1, *parseEntry("((l r) 20 80)"), 1));
+  ASSERT_TRUE(far.parse(1, *parseEntry("((l r) 40 -60)"), 1));
   near.update(fieldData);
   far.update(fieldData);
   const FieldLine* lines[2] = {&near, &far};
@@ -175,8 +173,8 @@ TEST(BodyUpdate, LandmarksWithoutADirectionNeitherTurnNorPlaceTheAgent) {
   FieldData fieldData;
   FieldLine line;
   FieldFlag flag;
-  ASSERT_TRUE(line.parse(1, *parseText("((l r) 40)"), 1));
-  ASSERT_TRUE(flag.parse(0, *parseText("((f c) 12)"), 1));
+  ASSERT_TRUE(line.parse(1, *parseEntry("((l r) 40)"), 1));
+  ASSERT_TRUE(flag.parse(0, *parseEntry("((f c) 12)"), 1));
   line.update(fieldData);
   flag.update(fieldData);
   const FieldLine* lines[1] = {&line};

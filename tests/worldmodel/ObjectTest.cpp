@@ -3,6 +3,7 @@
 #include "foundation/FieldData.h"
 #include "foundation/SExpression.h"
 #include "support/ActionScene.h"
+#include "support/WorldModelScene.h"
 #include "worldmodel/Ball.h"
 #include "worldmodel/Body.h"
 #include "worldmodel/Player.h"
@@ -18,20 +19,14 @@
 namespace tovren {
 namespace {
 
-constexpr float TOLERANCE = 1e-4f;
+using support::parseEntry;
 
-// Entries are lists headed by a name list, which the message-level check refuses, so
-// they are wrapped in a message to be checked.
-std::unique_ptr<SExpression> parseText(const std::string& text) {
-  EXPECT_TRUE(SExpression::isWellFormed("(see " + text + ")")) << text;
-  unsigned int pos = 0;
-  return std::make_unique<SExpression>(text, pos);
-}
+constexpr float TOLERANCE = 1e-4f;
 
 // The see entries below are taken from the recorded fixtures, one of each shape.
 TEST(ObjectParse, BallWithDistanceAndDirectionNegatesTheDirection) {
   Ball ball;
-  auto entry = parseText("((b) 49.4 -5)");
+  auto entry = parseEntry("((b) 49.4 -5)");
   ASSERT_TRUE(ball.parse(*entry, 7));
   EXPECT_FLOAT_EQ(ball.getSeeDistance(), 49.4f);
   EXPECT_FLOAT_EQ(ball.getSeeDirection(), 5.0f);
@@ -44,7 +39,7 @@ TEST(ObjectParse, BallWithDistanceAndDirectionNegatesTheDirection) {
 
 TEST(ObjectParse, BallWithChangesStampsTheVelocityTime) {
   Ball ball;
-  auto entry = parseText("((b) 20.1 56 0 0.1)");
+  auto entry = parseEntry("((b) 20.1 56 0 0.1)");
   ASSERT_TRUE(ball.parse(*entry, 12));
   EXPECT_FLOAT_EQ(ball.getSeeDirection(), -56.0f);
   EXPECT_FLOAT_EQ(ball.getSeeDistChange(), 0.0f);
@@ -54,31 +49,31 @@ TEST(ObjectParse, BallWithChangesStampsTheVelocityTime) {
 
 TEST(ObjectParse, LandmarksKeepTheirIdAndNumbers) {
   FieldFlag flag;
-  ASSERT_TRUE(flag.parse(5, *parseText("((f r t) 55.7 3)"), 3));
+  ASSERT_TRUE(flag.parse(5, *parseEntry("((f r t) 55.7 3)"), 3));
   EXPECT_EQ(flag.getId(), 5);
   EXPECT_FLOAT_EQ(flag.getSeeDirection(), -3.0f);
   EXPECT_EQ(flag.getSeeDistChange(), NOT_MEASURED);
 
   FieldFlag moving;
-  ASSERT_TRUE(moving.parse(19, *parseText("((f t 0) 3.6 -34 0 0)"), 3));
+  ASSERT_TRUE(moving.parse(19, *parseEntry("((f t 0) 3.6 -34 0 0)"), 3));
   EXPECT_FLOAT_EQ(moving.getSeeDirection(), 34.0f);
   EXPECT_FLOAT_EQ(moving.getSeeDirChange(), 0.0f);
 
   FieldGoal goal;
-  ASSERT_TRUE(goal.parse(0, *parseText("((g l) 13.5 74 0.27 0.2)"), 3));
+  ASSERT_TRUE(goal.parse(0, *parseEntry("((g l) 13.5 74 0.27 0.2)"), 3));
   EXPECT_EQ(goal.getId(), 0);
   EXPECT_FLOAT_EQ(goal.getSeeDistChange(), 0.27f);
   EXPECT_FLOAT_EQ(goal.getSeeDirChange(), -0.2f);
 
   FieldLine line;
-  ASSERT_TRUE(line.parse(1, *parseText("((l r) 102.5 90)"), 3));
+  ASSERT_TRUE(line.parse(1, *parseEntry("((l r) 102.5 90)"), 3));
   EXPECT_EQ(line.getId(), 1);
   EXPECT_FLOAT_EQ(line.getSeeDirection(), -90.0f);
 }
 
 TEST(ObjectParse, SingleNumberLeavesEveryDirectionUnmeasured) {
   Ball ball;
-  ASSERT_TRUE(ball.parse(*parseText("((b) 5)"), 2));
+  ASSERT_TRUE(ball.parse(*parseEntry("((b) 5)"), 2));
   EXPECT_FLOAT_EQ(ball.getSeeDistance(), 5.0f);
   EXPECT_EQ(ball.getSeeDirection(), NOT_MEASURED);
   EXPECT_EQ(ball.getSeeDistChange(), NOT_MEASURED);
@@ -86,25 +81,25 @@ TEST(ObjectParse, SingleNumberLeavesEveryDirectionUnmeasured) {
 
   // A lone distance is an even count, yet it carries no pointing direction.
   Player player(PLM_HALF);
-  ASSERT_TRUE(player.parse(TID_OPPONENT, 0, false, *parseText("((p \"Rival\") 5)"), 2));
+  ASSERT_TRUE(player.parse(TID_OPPONENT, 0, false, *parseEntry("((p \"Rival\") 5)"), 2));
   EXPECT_EQ(player.getRelativePointingDir(), NOT_MEASURED);
   EXPECT_EQ(player.getSeeDirection(), NOT_MEASURED);
 }
 
 TEST(ObjectParse, MalformedEntriesAreRefusedAndChangeNothing) {
   Ball ball;
-  ASSERT_TRUE(ball.parse(*parseText("((b) 20 10)"), 4));
+  ASSERT_TRUE(ball.parse(*parseEntry("((b) 20 10)"), 4));
   const char* bad[] = {"((b))",       "((b) abc 3)",      "((b) 5 (x))", "((b) nan 3)",
                        "((b) 5 inf)", "((b) 5 3 0.1 zz)", "((b) t)",     "((b) -3 10)"};
   for (const char* text : bad) {
-    auto entry = parseText(text);
+    auto entry = parseEntry(text);
     EXPECT_FALSE(ball.parse(*entry, 9)) << text;
     EXPECT_FLOAT_EQ(ball.getSeeDistance(), 20.0f) << text;
     EXPECT_FLOAT_EQ(ball.getSeeDirection(), -10.0f) << text;
     EXPECT_EQ(ball.getSeeTime(), 4u) << text;
   }
   // "((b) 5 3 0.1)" has four elements: the changes are not promised, so it is good.
-  EXPECT_TRUE(ball.parse(*parseText("((b) 5 3 0.1)"), 5));
+  EXPECT_TRUE(ball.parse(*parseEntry("((b) 5 3 0.1)"), 5));
 }
 
 TEST(PlayerParse, EveryFixtureShapeSetsModelAndDirections) {
@@ -136,7 +131,7 @@ TEST(PlayerParse, EveryFixtureShapeSetsModelAndDirections) {
   };
   for (const Case& c : cases) {
     Player player(c.model);
-    ASSERT_TRUE(player.parse(c.team, c.uniNum, c.goalie, *parseText(c.text), 8)) << c.text;
+    ASSERT_TRUE(player.parse(c.team, c.uniNum, c.goalie, *parseEntry(c.text), 8)) << c.text;
     EXPECT_EQ(player.getModel(), c.model) << c.text;
     EXPECT_EQ(player.getTeamId(), c.team) << c.text;
     EXPECT_EQ(player.getUniNum(), c.uniNum) << c.text;
@@ -152,23 +147,24 @@ TEST(PlayerParse, EveryFixtureShapeSetsModelAndDirections) {
 
 TEST(PlayerParse, TackleMarkCountsOnlyForAKnownTeamAndIsNotANumber) {
   Player half(PLM_HALF);
-  ASSERT_TRUE(half.parse(TID_OPPONENT, 0, false, *parseText("((p \"Rival\") 30 5 -20 t)"), 1));
+  ASSERT_TRUE(half.parse(TID_OPPONENT, 0, false, *parseEntry("((p \"Rival\") 30 5 -20 t)"), 1));
   EXPECT_TRUE(half.isTackling());
   // n is 4 without the mark: the pointing direction is the element before it.
   EXPECT_FLOAT_EQ(half.getRelativePointingDir(), 20.0f);
   EXPECT_FLOAT_EQ(half.getSeeDirection(), -5.0f);
 
   Player quarter(PLM_QUARTER);
-  ASSERT_TRUE(quarter.parse(TID_UNKNOWN, 0, false, *parseText("((p) 40 5 t)"), 1));
+  ASSERT_TRUE(quarter.parse(TID_UNKNOWN, 0, false, *parseEntry("((p) 40 5 t)"), 1));
   EXPECT_FALSE(quarter.isTackling());
   EXPECT_EQ(quarter.getRelativePointingDir(), NOT_MEASURED);
 }
 
 TEST(PlayerParse, BadPlayerNumbersChangeNothing) {
   Player player(PLM_FULL);
-  ASSERT_TRUE(player.parse(TID_OPPONENT, 4, false, *parseText("((p \"R\" 4) 9 1 0 0 10 20)"), 3));
-  EXPECT_FALSE(player.parse(TID_OPPONENT, 5, true, *parseText("((p \"R\" 5) 9 1 0 0 x 20)"), 4));
-  EXPECT_FALSE(player.parse(TID_OPPONENT, 5, true, *parseText("((p \"R\" 5) 9 1 0 0 1 2 (q))"), 4));
+  ASSERT_TRUE(player.parse(TID_OPPONENT, 4, false, *parseEntry("((p \"R\" 4) 9 1 0 0 10 20)"), 3));
+  EXPECT_FALSE(player.parse(TID_OPPONENT, 5, true, *parseEntry("((p \"R\" 5) 9 1 0 0 x 20)"), 4));
+  EXPECT_FALSE(
+      player.parse(TID_OPPONENT, 5, true, *parseEntry("((p \"R\" 5) 9 1 0 0 1 2 (q))"), 4));
   EXPECT_EQ(player.getUniNum(), 4u);
   EXPECT_FALSE(player.isGoalie());
   EXPECT_FLOAT_EQ(player.getRelativeBodyDir(), -10.0f);
@@ -188,7 +184,7 @@ TEST(ObjectParse, EveryRecordedSeeEntryIsRead) {
     while (std::getline(in, line)) {
       std::string::size_type tab = line.find('\t');
       if (tab == std::string::npos || line.compare(tab + 1, 5, "(see ") != 0) continue;
-      auto see = parseText(line.substr(tab + 1));
+      auto see = parseEntry(line.substr(tab + 1));
       for (unsigned int i = 2; i < see->size(); ++i) {
         ASSERT_EQ((*see)[i]->type(), 1);
         const auto& entry = static_cast<const SExpression&>(*(*see)[i]);
@@ -216,7 +212,7 @@ TEST(ObjectParse, EveryRecordedSeeEntryIsRead) {
 
 TEST(ObjectParse, GlobalViewEntriesAreInTheServerFrameMirrored) {
   Ball ball;
-  ASSERT_TRUE(ball.parseFullState(*parseText("((b) 3.5 -2 0.5 0.25)"), 6));
+  ASSERT_TRUE(ball.parseFullState(*parseEntry("((b) 3.5 -2 0.5 0.25)"), 6));
   EXPECT_FLOAT_EQ(ball.getPos().getX(), 3.5f);
   EXPECT_FLOAT_EQ(ball.getPos().getY(), 2.0f);
   EXPECT_FLOAT_EQ(ball.getVel().getY(), -0.25f);
@@ -226,7 +222,7 @@ TEST(ObjectParse, GlobalViewEntriesAreInTheServerFrameMirrored) {
 
   Player player(PLM_FULL);
   const char* text = "((p \"Tovren\" 3) -3.98846 8.14109 0.231972 0.0284484 9 0 31)";
-  ASSERT_TRUE(player.parseFullState(TID_TEAMMATE, 3, false, *parseText(text), 6));
+  ASSERT_TRUE(player.parseFullState(TID_TEAMMATE, 3, false, *parseEntry(text), 6));
   EXPECT_NEAR(player.getPos().getY(), -8.14109f, TOLERANCE);
   EXPECT_FLOAT_EQ(player.getBodyDir(), -9.0f);
   EXPECT_FLOAT_EQ(player.getHeadDir(), 0.0f);
@@ -236,16 +232,16 @@ TEST(ObjectParse, GlobalViewEntriesAreInTheServerFrameMirrored) {
 
   Player tackler(PLM_FULL);
   ASSERT_TRUE(tackler.parseFullState(TID_OPPONENT, 2, false,
-                                     *parseText("((p \"Rival\" 2) 1 2 0 0 9 0 t)"), 6));
+                                     *parseEntry("((p \"Rival\" 2) 1 2 0 0 9 0 t)"), 6));
   EXPECT_TRUE(tackler.isTackling());
   EXPECT_FLOAT_EQ(tackler.getPointingDir(), 0.0f);
 
   FieldGoal goal;
-  ASSERT_TRUE(goal.parseFullState(1, *parseText("((g r) 52.5 0)"), 6));
+  ASSERT_TRUE(goal.parseFullState(1, *parseEntry("((g r) 52.5 0)"), 6));
   EXPECT_FLOAT_EQ(goal.getPos().getX(), 52.5f);
   EXPECT_EQ(goal.getId(), 1);
 
-  EXPECT_FALSE(ball.parseFullState(*parseText("((b) 1 2 3)"), 7));
+  EXPECT_FALSE(ball.parseFullState(*parseEntry("((b) 1 2 3)"), 7));
   EXPECT_EQ(ball.getSeeTime(), 6u);
 }
 
@@ -253,7 +249,7 @@ TEST(Landmark, UpdateTakesTheTablePositionAndADistanceDeviation) {
   FieldData fieldData;
   fieldData.setRightSideRate(-1);
   FieldFlag flag;
-  ASSERT_TRUE(flag.parse(1, *parseText("((f l t) 40 -30)"), 2));
+  ASSERT_TRUE(flag.parse(1, *parseEntry("((f l t) 40 -30)"), 2));
   flag.update(fieldData);
   EXPECT_FLOAT_EQ(flag.getPos().getX(), 52.5f);
   EXPECT_FLOAT_EQ(flag.getPos().getY(), -34.0f);
@@ -263,11 +259,11 @@ TEST(Landmark, UpdateTakesTheTablePositionAndADistanceDeviation) {
   EXPECT_FLOAT_EQ(flag.getValidPosDeviation(), 2.0f);
 
   FieldLine line;
-  ASSERT_TRUE(line.parse(2, *parseText("((l t) 10 45)"), 2));
+  ASSERT_TRUE(line.parse(2, *parseEntry("((l t) 10 45)"), 2));
   line.update(fieldData);
   EXPECT_FLOAT_EQ(line.getPrependOrient(), -90.0f);
   FieldGoal goal;
-  ASSERT_TRUE(goal.parse(0, *parseText("((g l) 10 0)"), 2));
+  ASSERT_TRUE(goal.parse(0, *parseEntry("((g l) 10 0)"), 2));
   goal.update(FieldData());
   EXPECT_FLOAT_EQ(goal.getPos().getX(), -52.5f);
 }

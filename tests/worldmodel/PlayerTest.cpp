@@ -1,8 +1,8 @@
 #include "worldmodel/Player.h"
 
-#include "foundation/Logger.h"
 #include "foundation/SExpression.h"
 #include "support/ActionScene.h"
+#include "support/WorldModelScene.h"
 #include "worldmodel/Body.h"
 
 #include <gtest/gtest.h>
@@ -15,14 +15,11 @@
 namespace tovren {
 namespace {
 
+using support::parseEntry;
+
 constexpr float TOLERANCE = 1e-4f;
 // Directions estimated through the grid are good to about half a degree.
 constexpr float ANGLE_TOLERANCE = 1.0f;
-
-std::unique_ptr<SExpression> parseText(const std::string& text) {
-  unsigned int pos = 0;
-  return std::make_unique<SExpression>(text, pos);
-}
 
 Player recordedPlayer(PlayerModel model) {
   const auto& params = support::RecordedParams::get();
@@ -35,7 +32,7 @@ Player recordedPlayer(PlayerModel model) {
 Player seenOpponent(const Body& body, const std::string& text, unsigned int time,
                     PlayMode playMode = PM_PLAY_ON) {
   Player player = recordedPlayer(PLM_FULL);
-  EXPECT_TRUE(player.parse(TID_OPPONENT, 3, false, *parseText(text), time));
+  EXPECT_TRUE(player.parse(TID_OPPONENT, 3, false, *parseEntry(text), time));
   player.update(body, playMode);
   return player;
 }
@@ -80,20 +77,20 @@ TEST(PlayerUpdate, FirstVelocityDoesNotOverrideTheSeenBodyDirection) {
   Body body = support::makeBody(Point(0.0f, 0.0f), 0.0f);
   Player player = recordedPlayer(PLM_FULL);
   ASSERT_TRUE(
-      player.parse(TID_OPPONENT, 3, false, *parseText("((p \"Rival\" 3) 5 0 1 0 45 45)"), 1));
+      player.parse(TID_OPPONENT, 3, false, *parseEntry("((p \"Rival\" 3) 5 0 1 0 45 45)"), 1));
   player.update(body, PM_PLAY_ON);
   // Nothing was known before this sighting, so there is no acceleration to read.
   EXPECT_NEAR(player.getBodyDir(), -45.0f, TOLERANCE);
   EXPECT_EQ(player.getLastVelSeeTime(), 1u);
 
   // Next cycle it is slower: decelerating means facing against the motion.
-  ASSERT_TRUE(player.parse(TID_OPPONENT, 3, false, *parseText("((p \"Rival\" 3) 6 0 0.2 0)"), 2));
+  ASSERT_TRUE(player.parse(TID_OPPONENT, 3, false, *parseEntry("((p \"Rival\" 3) 6 0 0.2 0)"), 2));
   player.update(body, PM_PLAY_ON);
   EXPECT_NEAR(std::abs(player.getBodyDir()), 180.0f, 2.0f);
   EXPECT_EQ(player.getLastVelSeeTime(), 2u);
 
   // A far see without velocity (none from close sightings either) forgets it.
-  ASSERT_TRUE(player.parse(TID_OPPONENT, 3, false, *parseText("((p \"Rival\" 3) 9 0)"), 3));
+  ASSERT_TRUE(player.parse(TID_OPPONENT, 3, false, *parseEntry("((p \"Rival\" 3) 9 0)"), 3));
   player.update(body, PM_PLAY_ON);
   EXPECT_EQ(player.getLastVelSeeTime(), 0u);
 }
@@ -101,20 +98,20 @@ TEST(PlayerUpdate, FirstVelocityDoesNotOverrideTheSeenBodyDirection) {
 TEST(PlayerUpdate, CloseSightingsGiveAVelocityOnlyFromTheSecondOnAndOnlyForFullPlayers) {
   Body body = support::makeBody(Point(0.0f, 0.0f), 0.0f);
   Player full = recordedPlayer(PLM_FULL);
-  ASSERT_TRUE(full.parse(TID_OPPONENT, 3, false, *parseText("((p \"Rival\" 3) 4 0)"), 1));
+  ASSERT_TRUE(full.parse(TID_OPPONENT, 3, false, *parseEntry("((p \"Rival\" 3) 4 0)"), 1));
   full.update(body, PM_PLAY_ON);
   EXPECT_EQ(full.getVelSeeTime(), 0u);
   EXPECT_EQ(full.getVel().getMagnitude(), 0.0f);
   full.simulateByDynamics(body);
-  ASSERT_TRUE(full.parse(TID_OPPONENT, 3, false, *parseText("((p \"Rival\" 3) 4.5 0)"), 2));
+  ASSERT_TRUE(full.parse(TID_OPPONENT, 3, false, *parseEntry("((p \"Rival\" 3) 4.5 0)"), 2));
   full.update(body, PM_PLAY_ON);
   EXPECT_EQ(full.getVelSeeTime(), 2u);
   EXPECT_GT(full.getVel().getX(), 0.1f);
 
   Player half = recordedPlayer(PLM_HALF);
-  ASSERT_TRUE(half.parse(TID_OPPONENT, 0, false, *parseText("((p \"Rival\") 4 0)"), 1));
+  ASSERT_TRUE(half.parse(TID_OPPONENT, 0, false, *parseEntry("((p \"Rival\") 4 0)"), 1));
   half.update(body, PM_PLAY_ON);
-  ASSERT_TRUE(half.parse(TID_OPPONENT, 0, false, *parseText("((p \"Rival\") 4.5 0)"), 2));
+  ASSERT_TRUE(half.parse(TID_OPPONENT, 0, false, *parseEntry("((p \"Rival\") 4.5 0)"), 2));
   half.update(body, PM_PLAY_ON);
   EXPECT_EQ(half.getVelSeeTime(), 0u);
   EXPECT_EQ(half.getLastAbsSeeTime(), 2u);
@@ -127,7 +124,7 @@ TEST(PlayerUpdate, ADistanceAloneKeepsThePlayerInStepWithTheBody) {
   player.setPosDeviation(3.0f);
   player.updateRelativeVecs(body);
   body.setPos().setAsCartesian(1.0f, 1.0f);
-  ASSERT_TRUE(player.parse(TID_OPPONENT, 0, false, *parseText("((p \"Rival\") 10)"), 6));
+  ASSERT_TRUE(player.parse(TID_OPPONENT, 0, false, *parseEntry("((p \"Rival\") 10)"), 6));
   player.update(body, PM_PLAY_ON);
   EXPECT_FLOAT_EQ(player.getPos().getX(), 11.0f);
   EXPECT_FLOAT_EQ(player.getPos().getY(), 1.0f);
@@ -168,7 +165,7 @@ TEST(PlayerMerge, TakesTheSeeAndKeepsWhatTheOtherDoesNotKnow) {
   half.setTeamId(TID_OPPONENT);
   half.setGoalie(true);
   Player quarter = recordedPlayer(PLM_QUARTER);
-  ASSERT_TRUE(quarter.parse(TID_UNKNOWN, 0, false, *parseText("((p) 12 10)"), 5));
+  ASSERT_TRUE(quarter.parse(TID_UNKNOWN, 0, false, *parseEntry("((p) 12 10)"), 5));
   quarter.update(body, PM_PLAY_ON);
   half.setByAnotherPlayer(quarter, body);
   EXPECT_EQ(half.getTeamId(), TID_OPPONENT);
@@ -235,29 +232,18 @@ TEST(PlayerVirtualUpdate, KeepsTheOffsetFromTheBody) {
   EXPECT_FLOAT_EQ(player.getPos().getY(), 6.0f);
 }
 
-// "MainLog" of this test binary, without a timer (the time prefix reads 0000).
-std::ostringstream& mainLog() {
-  static std::ostringstream text;
-  static const bool registered = [] {
-    logger.add("MainLog", new LogStream(&text, nullptr));
-    return true;
-  }();
-  (void)registered;
-  return text;
-}
-
 TEST(PlayerLog, EstimatesNameTheTeamAndTheNumber) {
-  mainLog().str("");
+  std::ostringstream& mainLog = support::captureMainLog();
   Body body = support::makeBody(Point(0.0f, 0.0f), 0.0f);
   Player player = recordedPlayer(PLM_FULL);
-  ASSERT_TRUE(player.parse(TID_OPPONENT, 7, false, *parseText("((p \"Rival\" 7) 4 0)"), 1));
+  ASSERT_TRUE(player.parse(TID_OPPONENT, 7, false, *parseEntry("((p \"Rival\" 7) 4 0)"), 1));
   player.update(body, PM_PLAY_ON);
-  ASSERT_TRUE(player.parse(TID_OPPONENT, 7, false, *parseText("((p \"Rival\" 7) 5 0)"), 2));
+  ASSERT_TRUE(player.parse(TID_OPPONENT, 7, false, *parseEntry("((p \"Rival\" 7) 5 0)"), 2));
   player.update(body, PM_PLAY_ON);
-  ASSERT_TRUE(player.parse(TID_OPPONENT, 7, false, *parseText("((p \"Rival\" 7) 5 0 1 0)"), 3));
+  ASSERT_TRUE(player.parse(TID_OPPONENT, 7, false, *parseEntry("((p \"Rival\" 7) 5 0 1 0)"), 3));
   player.update(body, PM_PLAY_ON);
   player.simulateByDynamics(body);
-  EXPECT_EQ(mainLog().str(),
+  EXPECT_EQ(mainLog.str(),
             "  0000. APVR: executed for player 1 7.\n"
             "  0000. APMR: started for player 1 7.\n"
             "  0000. APDR: executed for player 1 7.\n"

@@ -4,6 +4,7 @@
 #include "foundation/SExpression.h"
 #include "geometry/Degree.h"
 #include "support/ActionScene.h"
+#include "support/WorldModelScene.h"
 #include "worldmodel/Ball.h"
 #include "worldmodel/Body.h"
 #include "worldmodel/Object.h"
@@ -20,6 +21,8 @@
 
 namespace tovren {
 namespace {
+
+using support::parseEntry;
 
 constexpr float TOLERANCE = 1e-4f;
 // What the grid may miss a synthetic truth by: a couple of 0.2 m cells.
@@ -41,11 +44,6 @@ float serverDirection(const Point& from, const Point& to, float headDir) {
   return static_cast<float>(std::nearbyint(-Degree::normalizeAngle(global - headDir)));
 }
 
-std::unique_ptr<SExpression> parseText(const std::string& text) {
-  unsigned int pos = 0;
-  return std::make_unique<SExpression>(text, pos);
-}
-
 std::string entryText(const char* name, float distance, float direction) {
   std::ostringstream text;
   text << "((" << name << ") " << distance << " " << direction << ")";
@@ -61,7 +59,7 @@ std::vector<FieldFlag> seenFlags(const FieldData& fieldData, const Point& truth,
     if (std::abs(Degree::normalizeAngle(global - headDir)) > 45.0f) continue;
     FieldFlag flag;
     float distance = serverDistance(truth.getDistance(flagPos), QUANTIZE_STEP_L);
-    auto entry = parseText(entryText("f", distance, serverDirection(truth, flagPos, headDir)));
+    auto entry = parseEntry(entryText("f", distance, serverDirection(truth, flagPos, headDir)));
     EXPECT_TRUE(flag.parse(id, *entry, 1));
     flag.update(fieldData);
     flags.push_back(flag);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "geometry/Vector.h"
+
+namespace tovren {
+
+class WorldModel;
+
+// The recorded match the benchmarks measure on: the parameters of the left player's
+// recording and the players of one view of the trainer's.
+
+// An offline agent, so a world model made afterwards runs on the virtual timer.
+void configureOfflineAgent();
+
+// Gives wm the recorded parameters, then the 22 full players of the trainer's view that
+// starts with viewStart, in the own frame of the left side (the server's y and directions
+// negated), each seen with a small deviation. The teammate nearest the ball of that view
+// is the agent: the body takes his place in his slot. The ball's position is written to
+// ball; wm's ball is left as it is. Returns whether the scene could be built.
+bool buildRecordedScene(WorldModel& wm, const char* viewStart, Point& ball);
+
+}  // namespace tovren
