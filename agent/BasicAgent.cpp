@@ -11,7 +11,6 @@
 #include "foundation/SignalHandler.h"
 #include "foundation/Timer.h"
 #include "worldmodel/Body.h"
-#include "worldmodel/MessageFields.h"
 #include "worldmodel/WorldModel.h"
 
 #include <unistd.h>
@@ -442,35 +441,6 @@ void BasicAgent::fullState(const SExpression& message) { recordMessage(message);
 void BasicAgent::serverParam(const SExpression& message) {
   recordMessage(message);
   worldModel->initServerParam(message);
-  noteServerParams(message);
-}
-
-void BasicAgent::noteServerParams(const SExpression& message) {
-  // The world model takes the (name value) pairs only when every element from 1 on is
-  // such a list, and then takes all of them.
-  for (unsigned int i = 1; i < message.size(); ++i) {
-    const SExpression* pair = MessageFields::listAt(message, i);
-    if (pair == nullptr || MessageFields::atomAt(*pair, 0) == nullptr ||
-        MessageFields::atomAt(*pair, 1) == nullptr) {
-      return;
-    }
-  }
-  for (unsigned int i = 1; i < message.size(); ++i) {
-    const SExpression& pair = *MessageFields::listAt(message, i);
-    const std::string& name = MessageFields::atomAt(pair, 0)->asString();
-    const std::string& value = MessageFields::atomAt(pair, 1)->asString();
-    char* end = nullptr;
-    static_cast<void>(std::strtof(value.c_str(), &end));
-    if (end != value.c_str()) {
-      numericServerParams.insert(name);
-    } else {
-      numericServerParams.erase(name);
-    }
-  }
-}
-
-bool BasicAgent::isServerParamNumber(const std::string& name) const {
-  return numericServerParams.count(name) != 0;
 }
 
 void BasicAgent::playerParam(const SExpression& message) {

@@ -4,7 +4,6 @@
 
 #include <iosfwd>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -122,9 +121,6 @@ class BasicAgent : public SignalHandled {
   // the file cannot be read.
   bool initOfflinePlayerInputLog(std::ifstream& in) const;
 
-  // Whether the server parameters hold the name with a value that reads as a number.
-  bool isServerParamNumber(const std::string& name) const;
-
   // Created by run() and released before it returns; null outside a run.
   std::unique_ptr<Connection> connection;
   std::unique_ptr<WorldModel> worldModel;
@@ -153,8 +149,6 @@ class BasicAgent : public SignalHandled {
   void openLog(const std::string& name, const std::string& path, bool toFile) const;
   // Prints why the init answer is refused and ends the run with status 1.
   void refuseInit(const std::string& reason);
-  // Keeps numericServerParams in step with what the world model took from the message.
-  void noteServerParams(const SExpression& message);
 
   // Reads one replay batch: the lines up to the next "EndInf" record, whose permissions
   // it sets and whose millisecond it returns in endMS. True for the last batch, which
@@ -165,8 +159,6 @@ class BasicAgent : public SignalHandled {
   void replayOfflineBatch(const std::vector<OfflineLogEntry>& batch, int senseBodyMS,
                           VirtualConnection& link, VirtualTimer& clock);
 
-  // Server parameters whose value is a number: the others cannot be read as one.
-  std::set<std::string> numericServerParams;
   bool initReceived = false;   // an init answer has been taken
   bool stopRequested = false;  // the run is to end after this burst
   int exitStatus = 0;

@@ -6,6 +6,7 @@
 #include "foundation/Logger.h"
 #include "foundation/Timer.h"
 #include "worldmodel/Body.h"
+#include "worldmodel/MessageFields.h"
 #include "worldmodel/WorldModel.h"
 
 #include <climits>
@@ -257,7 +258,9 @@ int SyncedAgent::getScaledStep(const char* name, float fallback) const {
 }
 
 float SyncedAgent::getTimingParam(const char* name, float fallback) const {
-  if (isServerParamNumber(name)) return worldModel->getServerParam()[name].asFloat();
+  const ConfigGroup& params = worldModel->getServerParam();
+  float value = 0.0f;
+  if (params.has(name) && MessageFields::textToFloat(params[name].asString(), value)) return value;
   logFallbackOnce(name, fallback);
   return fallback;
 }

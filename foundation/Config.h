@@ -43,6 +43,8 @@ class ConfigGroup {
  public:
   // Inserts the key, or replaces its text and tokens.
   void add(const std::string& key, const std::string& text);
+  // Whether the key is there: values that come from the network are looked up only then.
+  bool has(const std::string& key) const { return values.count(key) != 0; }
   // A missing key stops the process.
   ConfigValue& operator[](const std::string& key);
   const ConfigValue& operator[](const std::string& key) const;
