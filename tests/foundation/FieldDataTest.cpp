@@ -1,11 +1,11 @@
 #include "foundation/FieldData.h"
 
 #include "foundation/SExpression.h"
+#include "support/WorldModelScene.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <regex>
 #include <set>
 #include <string>
@@ -86,11 +86,11 @@ TEST(FieldData, NameMatchingExamples) {
 }
 
 // Collects the ids of every landmark name in the see messages of one recorded client.
-void readNames(std::istream& in, const FieldData& field, std::set<int>& flags, std::set<int>& goals,
-               std::set<int>& lines) {
+void readNames(const std::string& recording, const FieldData& field, std::set<int>& flags,
+               std::set<int>& goals, std::set<int>& lines) {
   const std::regex landmark(R"(\(\(([fgl])( [^()]*)\))");
-  std::string line;
-  while (std::getline(in, line)) {
+  for (const support::RecordedLine& recorded : support::readRecording(recording)) {
+    const std::string& line = recorded.text;
     if (line.find("(see ") == std::string::npos) continue;
     for (std::sregex_iterator it(line.begin(), line.end(), landmark), end; it != end; ++it) {
       const std::string name = "(" + (*it)[1].str() + (*it)[2].str() + ")";
@@ -106,13 +106,10 @@ TEST(FieldData, EveryLandmarkNameOfRecordedSeeMessagesIsKnown) {
   std::set<int> flags;
   std::set<int> goals;
   std::set<int> lines;
-  const std::string fixtures = std::string(TOVREN_SOURCE_DIR) + "/../shared/fixtures/";
-  for (const char* side : {"left/", "right/"}) {
+  for (const char* side : {"left", "right"}) {
     for (const char* player :
          {"Tovren-1-goalie.txt", "Tovren-2.txt", "Tovren-3.txt", "Tovren-7.txt", "Rival-2.txt"}) {
-      std::ifstream in(fixtures + side + player);
-      ASSERT_TRUE(in) << side << player;
-      readNames(in, field, flags, goals, lines);
+      readNames(support::fixturePath(side, player), field, flags, goals, lines);
     }
   }
   EXPECT_EQ(flags.count(FieldData::unknownId), 0u);

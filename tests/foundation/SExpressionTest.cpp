@@ -1,10 +1,11 @@
 #include "foundation/SExpression.h"
 
+#include "support/WorldModelScene.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -49,18 +50,8 @@ std::vector<std::string> fixtureMessages() {
   std::sort(files.begin(), files.end());
   std::vector<std::string> messages;
   for (const auto& file : files) {
-    std::ifstream in(file);
-    std::string line;
-    while (std::getline(in, line)) {
-      const auto tab = line.find('\t');
-      if (tab == std::string::npos) {
-        continue;
-      }
-      std::string text = line.substr(tab + 1);
-      if (text.compare(0, 2, "> ") == 0) {
-        text.erase(0, 2);
-      }
-      messages.push_back(text);
+    for (const support::RecordedLine& line : support::readRecording(file.string())) {
+      messages.push_back(line.text);
     }
   }
   return messages;

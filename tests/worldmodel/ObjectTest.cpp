@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -173,18 +172,16 @@ TEST(PlayerParse, BadPlayerNumbersChangeNothing) {
 
 // Every see entry of every recorded player's view parses.
 TEST(ObjectParse, EveryRecordedSeeEntryIsRead) {
-  const char* files[] = {"left/Tovren-1-goalie.txt", "left/Tovren-2.txt", "left/Tovren-3.txt",
-                         "left/Tovren-7.txt",        "left/Rival-2.txt",  "right/Tovren-2.txt",
-                         "right/Tovren-7.txt",       "right/Rival-2.txt"};
+  const std::pair<const char*, const char*> files[] = {
+      {"left", "Tovren-1-goalie.txt"}, {"left", "Tovren-2.txt"},  {"left", "Tovren-3.txt"},
+      {"left", "Tovren-7.txt"},        {"left", "Rival-2.txt"},   {"right", "Tovren-2.txt"},
+      {"right", "Tovren-7.txt"},       {"right", "Rival-2.txt"}};
   int entries = 0;
-  for (const char* file : files) {
-    std::ifstream in(std::string(TOVREN_SOURCE_DIR) + "/../shared/fixtures/" + file);
-    ASSERT_TRUE(in.good()) << file;
-    std::string line;
-    while (std::getline(in, line)) {
-      std::string::size_type tab = line.find('\t');
-      if (tab == std::string::npos || line.compare(tab + 1, 5, "(see ") != 0) continue;
-      auto see = parseEntry(line.substr(tab + 1));
+  for (const auto& file : files) {
+    for (const support::RecordedLine& line :
+         support::readRecording(support::fixturePath(file.first, file.second))) {
+      if (line.sent || line.text.compare(0, 5, "(see ") != 0) continue;
+      auto see = parseEntry(line.text);
       for (unsigned int i = 2; i < see->size(); ++i) {
         ASSERT_EQ((*see)[i]->type(), 1);
         const auto& entry = static_cast<const SExpression&>(*(*see)[i]);
