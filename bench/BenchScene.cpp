@@ -14,7 +14,7 @@ namespace tovren {
 
 namespace {
 
-const char* const FIXTURES = TOVREN_SOURCE_DIR "/../shared/fixtures/left/";
+const char* const FIXTURES = TOVREN_TEST_DATA_DIR "/left/";
 // A sighting this close keeps a player valid and well known.
 constexpr float SEEN_POS_DEVIATION = 0.5f;
 

@@ -40,7 +40,7 @@ const SExpression& listAt(const SExpression& list, unsigned int index) {
 // Every datagram of every recorded conversation: the text after "<ms>\t", and after
 // "> " on the lines the client sent.
 std::vector<std::string> fixtureMessages() {
-  const std::filesystem::path root = std::string(TOVREN_SOURCE_DIR) + "/../shared/fixtures";
+  const std::filesystem::path root = support::dataDirectory();
   std::vector<std::filesystem::path> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
     if (entry.is_regular_file() && entry.path().extension() == ".txt") {

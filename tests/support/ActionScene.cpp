@@ -2,6 +2,7 @@
 
 #include "foundation/Check.h"
 #include "foundation/SExpression.h"
+#include "support/WorldModelScene.h"
 
 #include <fstream>
 #include <string>
@@ -36,9 +37,7 @@ std::string receivedText(const std::string& line) {
 
 }  // namespace
 
-std::string recordedParamsPath() {
-  return std::string(TOVREN_SOURCE_DIR) + "/../shared/fixtures/left/Tovren-2.txt";
-}
+std::string recordedParamsPath() { return fixturePath("left", "Tovren-2.txt"); }
 
 RecordedParams::RecordedParams() {
   std::ifstream in(recordedParamsPath());

@@ -44,8 +44,10 @@ std::unique_ptr<SExpression> parseEntry(const std::string& text) {
   return std::make_unique<SExpression>(text, pos);
 }
 
+std::string dataDirectory() { return TOVREN_TEST_DATA_DIR; }
+
 std::string fixturePath(const std::string& side, const std::string& file) {
-  return std::string(TOVREN_SOURCE_DIR) + "/../shared/fixtures/" + side + "/" + file;
+  return dataDirectory() + "/" + side + "/" + file;
 }
 
 std::vector<RecordedLine> readRecording(const std::string& path) {

@@ -39,6 +39,8 @@ struct RecordedLine {
   std::string text;
 };
 
+// The folder of the recorded conversations, in the repository.
+std::string dataDirectory();
 // The path of a file of the recorded conversations ("left", "Tovren-2.txt").
 std::string fixturePath(const std::string& side, const std::string& file);
 std::vector<RecordedLine> readRecording(const std::string& path);
