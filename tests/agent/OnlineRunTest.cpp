@@ -40,7 +40,7 @@ constexpr int kReplayTimeoutMS = 60000;
 
 const std::string kProgram = std::string(TOVREN_BINARY_DIR) + "/tovren";
 const std::string kReplayServer =
-    std::string(TOVREN_SOURCE_DIR) + "/../shared/tools/replay-server.py";
+    std::string(TOVREN_SOURCE_DIR) + "/tests/support/replay-server.py";
 
 std::string fixture(const std::string& side, const std::string& file) {
   return support::fixturePath(side, file);
