@@ -24,37 +24,39 @@ WorldModel::WorldModel() {
   // The kick fan's entries are allocated once, here, and reused by every update.
   curKickCalculate.init();
 
-  for (FieldFlag*& flag : fieldFlags) flag = new FieldFlag();
-  for (FieldGoal*& goal : fieldGoals) goal = new FieldGoal();
-  for (FieldLine*& line : fieldLines) line = new FieldLine();
-  ball = new Ball();
-  body = new Body();
-  for (auto& team : fullPlayers) {
-    for (Player*& player : team) player = new Player(PLM_FULL);
+  // Full players are of the default model already.
+  for (auto& team : objects.halfPlayers) {
+    for (Player& player : team) player = Player(PLM_HALF);
   }
-  for (auto& team : halfPlayers) {
-    for (Player*& player : team) player = new Player(PLM_HALF);
-  }
-  for (Player*& player : quarterPlayers) player = new Player(PLM_QUARTER);
+  for (Player& player : objects.quarterPlayers) player = Player(PLM_QUARTER);
+  linkObjects();
 }
 
-WorldModel::~WorldModel() { freeOwnedObjects(); }
+WorldModel::~WorldModel() = default;
 
-void WorldModel::freeOwnedObjects() {
-  timer.reset();
-  for (FieldFlag* flag : fieldFlags) delete flag;
-  for (FieldGoal* goal : fieldGoals) delete goal;
-  for (FieldLine* line : fieldLines) delete line;
-  delete ball;
-  // A body in its player slot is freed with the slots.
-  if (!bodyReplaced) delete body;
-  for (auto& team : fullPlayers) {
-    for (Player* player : team) delete player;
+void WorldModel::linkObjects() {
+  for (unsigned int i = 0; i < FIELD_FLAGS_NUM; ++i) fieldFlags[i] = &objects.flags[i];
+  for (unsigned int i = 0; i < FIELD_GOALS_NUM; ++i) fieldGoals[i] = &objects.goals[i];
+  for (unsigned int i = 0; i < FIELD_LINES_NUM; ++i) fieldLines[i] = &objects.lines[i];
+  ball = &objects.ball;
+  body = &objects.body;
+  for (unsigned int team = 0; team < 2; ++team) {
+    for (unsigned int i = 0; i < FULL_PLAYERS_NUM; ++i) {
+      fullPlayers[team][i] = &objects.fullPlayers[team][i];
+    }
+    for (unsigned int i = 0; i < HALF_PLAYERS_NUM; ++i) {
+      halfPlayers[team][i] = &objects.halfPlayers[team][i];
+    }
   }
-  for (auto& team : halfPlayers) {
-    for (Player* player : team) delete player;
+  for (unsigned int i = 0; i < QUARTER_PLAYERS_NUM; ++i) {
+    quarterPlayers[i] = &objects.quarterPlayers[i];
   }
-  for (Player* player : quarterPlayers) delete player;
+}
+
+unsigned int WorldModel::bodySlot() const {
+  unsigned int i = 0;
+  while (i < FULL_PLAYERS_NUM && fullPlayers[TID_TEAMMATE][i] != body) ++i;
+  return i;
 }
 
 void WorldModel::replaceBodyInPlayersList(unsigned int uniNum) {
@@ -65,20 +67,16 @@ void WorldModel::replaceBodyInPlayersList(unsigned int uniNum) {
     }
     return;
   }
-  Player*& slot = fullPlayers[TID_TEAMMATE][uniNum - 1];
-  if (slot == body) return;
-  if (bodyReplaced) {
-    // The body moves: the slot it leaves gets a fresh player, so no object is held twice.
-    for (unsigned int i = 0; i < FULL_PLAYERS_NUM; ++i) {
-      if (fullPlayers[TID_TEAMMATE][i] != body) continue;
-      Player* fresh = new Player(PLM_FULL);
-      applyReceivedParams(*fresh);
-      fullPlayers[TID_TEAMMATE][i] = fresh;
-    }
+  const unsigned int left = bodySlot();
+  if (left == uniNum - 1) return;
+  if (left < FULL_PLAYERS_NUM) {
+    // The player behind the body may hold a sighting from before the body came.
+    Player& own = objects.fullPlayers[TID_TEAMMATE][left];
+    own = Player(PLM_FULL);
+    applyReceivedParams(own);
+    fullPlayers[TID_TEAMMATE][left] = &own;
   }
-  delete slot;
-  slot = body;
-  bodyReplaced = true;
+  fullPlayers[TID_TEAMMATE][uniNum - 1] = body;
 }
 
 const Player& WorldModel::getFullPlayer(TeamId team, unsigned int i) const {

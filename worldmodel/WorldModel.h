@@ -3,8 +3,12 @@
 #include "foundation/Config.h"
 #include "foundation/FieldData.h"
 #include "foundation/Types.h"
+#include "worldmodel/Ball.h"
+#include "worldmodel/Body.h"
 #include "worldmodel/InterceptCalculate.h"
 #include "worldmodel/KickCalculate.h"
+#include "worldmodel/Object.h"
+#include "worldmodel/Player.h"
 
 #include <memory>
 #include <string>
@@ -12,21 +16,14 @@
 
 namespace tovren {
 
-class Ball;
-class Body;
 class Command;
-class FieldFlag;
-class FieldGoal;
-class FieldLine;
-class Object;
-class Player;
 class SExpression;
 class Timer;
 
-// The agent's picture of the match. It owns every tracked object in pools of fixed size,
-// allocated once at construction: the landmarks of the current view, the ball, the
-// agent's own body and 92 player slots. The player frame (and the coach) drive it
-// message by message in a fixed order:
+// The agent's picture of the match. It holds every tracked object by value in pools of
+// fixed size: the landmarks of the current view, the ball, the agent's own body and 92
+// player slots. The player frame (and the coach) drive it message by message in a fixed
+// order:
 //   sense_body: timer resetCycle, setCurTime(+1), Body::parseSenseBody, the body's
 //     simulateByAction (unless the command was lost), simulateByDynamics(true),
 //     completeParseSenseBody, simulateObjects(body copy, command or null), setCurCycle,
@@ -96,9 +93,11 @@ class WorldModel {
   void changePosDevBySee(Object& object);
 
   // Puts the body into the own full-player slot of the number (1..11).
+  // When it stood in another slot, that slot gets its own player back, emptied and given
+  // the parameters received so far.
   void replaceBodyInPlayersList(unsigned int uniNum);
-  void setBodyReplaced(bool value) { bodyReplaced = value; }
-  bool isBodyReplaced() const { return bodyReplaced; }
+  // Whether the body stands in an own full-player slot.
+  bool isBodyReplaced() const { return bodySlot() < FULL_PLAYERS_NUM; }
 
   // Player slots; team 0 own, 1 opponents. Slots are never empty.
   const Player& getFullPlayer(TeamId team, unsigned int i) const;  // i = number - 1
@@ -249,20 +248,35 @@ class WorldModel {
   // ---- end of the kick fan ----
 
   // ---- The world model copy ----
-  // Makes this world model a copy of other: the value members, a timer of other's kind
-  // with its state, and a new object for every landmark, ball, body and player slot (the
-  // body back in its own slot when other's is). The kick fan shows other's entries
-  // without owning them, and the interception session's records still point at other's
-  // players: both are valid while other lives. freeOwn releases the objects this world
-  // model holds first (false only from the copy constructor). Copying from itself does
-  // nothing.
+  // Makes this world model a copy of other: the value members, a timer of other's kind with its state, and every landmark, the ball, the body and every player
+  // copied into this world model's own objects (the body in the same slot as other's).
+  // Nothing is freed or allocated but the timer, so no copy leaves half a snapshot. The
+  // kick fan shows other's entries without owning them, and the interception session's
+  // records still point at other's players: both are valid while other lives. freeOwn
+  // tells an overwrite (true) from the copy constructor (false) in the log. Copying from
+  // itself does nothing.
   void copyFrom(const WorldModel& other, bool freeOwn);
   // ---- end of the world model copy ----
 
  private:
-  // Frees the timer and every object this world model owns, leaving the pointers dangling:
-  // the destructor, and copyFrom before it makes new ones.
-  void freeOwnedObjects();
+  // The tracked objects themselves, allocated with the world model and never replaced; a
+  // copy overwrites them in place. Each player slot has its own player here, which stays
+  // unused while the body stands in that slot.
+  struct Objects {
+    FieldFlag flags[FIELD_FLAGS_NUM];
+    FieldGoal goals[FIELD_GOALS_NUM];
+    FieldLine lines[FIELD_LINES_NUM];
+    Ball ball;
+    Body body;
+    Player fullPlayers[2][FULL_PLAYERS_NUM];
+    Player halfPlayers[2][HALF_PLAYERS_NUM];
+    Player quarterPlayers[QUARTER_PLAYERS_NUM];
+  };
+
+  // Points every table below at this world model's own objects, the body in no slot.
+  void linkObjects();
+  // The own full-player slot that holds the body; FULL_PLAYERS_NUM when none does.
+  unsigned int bodySlot() const;
   // Writes the line of one player of the object log.
   void logPlayer(const char* tag, unsigned int slot, const Player& player) const;
   // Gives a player object the parameters and the default type received so far.
@@ -289,7 +303,6 @@ class WorldModel {
   Side fieldSide = SI_LEFT;
   PlayMode playMode = PM_BEFORE_KICK_OFF;
   VirtualPlayMode virtualPlayMode = VPM_NONE;
-  bool bodyReplaced = false;
   float viewPartDir[VIEW_PARTS_NUM];  // degrees
   unsigned int viewPartCycle[VIEW_PARTS_NUM];
   unsigned int freeKickAdvicerSayCycle = 0;
@@ -305,20 +318,21 @@ class WorldModel {
   unsigned int hearedSuggestPassNum = 0;
   unsigned int hearedSuggestPassTime = 0;
   BallStatus ballStatus = BS_NONE;
-  // Owned. Body::update reads the landmark pools as arrays of pointers.
+  unsigned int flagsNum = 0;
+  unsigned int goalsNum = 0;
+  unsigned int linesNum = 0;
+  Objects objects;
+  // Non-owning tables into objects, the form the parsers and Body::update walk. Only an
+  // own full-player slot ever changes: it points at the body while the agent has that
+  // number, and at its own player otherwise.
   FieldFlag* fieldFlags[FIELD_FLAGS_NUM];
   FieldGoal* fieldGoals[FIELD_GOALS_NUM];
   FieldLine* fieldLines[FIELD_LINES_NUM];
   Ball* ball;
-  // Owned; after replaceBodyInPlayersList also held by its full-player slot, and then
-  // freed through that slot.
   Body* body;
   Player* fullPlayers[2][FULL_PLAYERS_NUM];  // [team][uniform number - 1]
   Player* halfPlayers[2][HALF_PLAYERS_NUM];
   Player* quarterPlayers[QUARTER_PLAYERS_NUM];
-  unsigned int flagsNum = 0;
-  unsigned int goalsNum = 0;
-  unsigned int linesNum = 0;
 };
 
 }  // namespace tovren

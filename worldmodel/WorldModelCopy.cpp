@@ -2,10 +2,6 @@
 
 #include "foundation/Logger.h"
 #include "foundation/Timer.h"
-#include "worldmodel/Ball.h"
-#include "worldmodel/Body.h"
-#include "worldmodel/Object.h"
-#include "worldmodel/Player.h"
 
 #include <algorithm>
 #include <iterator>
@@ -38,18 +34,16 @@ std::unique_ptr<Timer> copyTimer(const Timer& source) {
 
 }  // namespace
 
+// The members start empty, as in a new world model, before copyFrom fills them.
 WorldModel::WorldModel(const WorldModel& other) {
+  linkObjects();
   copyFrom(other, false);
   logLine("WorldModel copied.");
 }
 
 void WorldModel::copyFrom(const WorldModel& other, bool freeOwn) {
-  // Freeing first would free the source too.
   if (&other == this) return;
-  if (freeOwn) {
-    logLine("WorldModel copying 1");
-    freeOwnedObjects();
-  }
+  if (freeOwn) logLine("WorldModel copying 1");
   logLine("WorldModel copying 2");
 
   serverParam = other.serverParam;
@@ -90,39 +84,13 @@ void WorldModel::copyFrom(const WorldModel& other, bool freeOwn) {
   flagsNum = other.flagsNum;
   goalsNum = other.goalsNum;
   linesNum = other.linesNum;
-
   timer = copyTimer(*other.timer);
-
-  for (unsigned int i = 0; i < FIELD_FLAGS_NUM; ++i)
-    fieldFlags[i] = new FieldFlag(*other.fieldFlags[i]);
-  for (unsigned int i = 0; i < FIELD_GOALS_NUM; ++i)
-    fieldGoals[i] = new FieldGoal(*other.fieldGoals[i]);
-  for (unsigned int i = 0; i < FIELD_LINES_NUM; ++i)
-    fieldLines[i] = new FieldLine(*other.fieldLines[i]);
-  ball = new Ball(*other.ball);
-  body = new Body(*other.body);
-  // The source's body in its slot is copied as a plain player here, and replaced below.
-  for (unsigned int team = 0; team < 2; ++team) {
-    for (unsigned int i = 0; i < FULL_PLAYERS_NUM; ++i) {
-      fullPlayers[team][i] = new Player(*other.fullPlayers[team][i]);
-    }
-  }
-  for (unsigned int team = 0; team < 2; ++team) {
-    for (unsigned int i = 0; i < HALF_PLAYERS_NUM; ++i) {
-      halfPlayers[team][i] = new Player(*other.halfPlayers[team][i]);
-    }
-  }
-  for (unsigned int i = 0; i < QUARTER_PLAYERS_NUM; ++i) {
-    quarterPlayers[i] = new Player(*other.quarterPlayers[i]);
-  }
-
-  bodyReplaced = false;
-  if (!other.bodyReplaced) return;
+  objects = other.objects;
+  // The body stands where the source's does; every other slot holds its own player.
   for (unsigned int i = 0; i < FULL_PLAYERS_NUM; ++i) {
-    if (other.fullPlayers[TID_TEAMMATE][i] != other.body) continue;
-    delete fullPlayers[TID_TEAMMATE][i];
-    fullPlayers[TID_TEAMMATE][i] = body;
-    bodyReplaced = true;
+    fullPlayers[TID_TEAMMATE][i] = other.fullPlayers[TID_TEAMMATE][i] == other.body
+                                       ? body
+                                       : &objects.fullPlayers[TID_TEAMMATE][i];
   }
 }
 

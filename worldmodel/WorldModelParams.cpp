@@ -93,7 +93,7 @@ void WorldModel::initServerParam(const SExpression& message) {
   ball->setServerParamVars(serverParam);
   for (unsigned int i = 0; i < PLAYER_OBJECTS_NUM; ++i) playerObject(i).setServerParamVars(serverParam);
   // Before the init answer the body is in no slot yet.
-  if (!bodyReplaced) body->setServerParamVars(serverParam);
+  if (!isBodyReplaced()) body->setServerParamVars(serverParam);
 }
 
 void WorldModel::initPlayerParam(const SExpression& message) {
@@ -138,7 +138,7 @@ void WorldModel::initPlayerType(const SExpression& message) {
   if (id != 0) return;
   // Every player is of the default type until a change is announced.
   for (unsigned int i = 0; i < PLAYER_OBJECTS_NUM; ++i) playerObject(i).setType(0, playerTypes[0]);
-  if (!bodyReplaced) body->setType(0, playerTypes[0]);
+  if (!isBodyReplaced()) body->setType(0, playerTypes[0]);
 }
 
 void WorldModel::parseChangePlayerType(const SExpression& message) {

@@ -149,7 +149,7 @@ TEST_F(WorldModelCopy, CopyConstructorLogsItsTwoLines) {
   EXPECT_EQ(log->str(), "  0000. WorldModel copying 2\n  0000. WorldModel copied.\n");
 }
 
-TEST_F(WorldModelCopy, OverwritingASnapshotReleasesItsObjectsAndKeepsItsIdentity) {
+TEST_F(WorldModelCopy, OverwritingASnapshotReplacesItsPictureAndKeepsItsIdentity) {
   WorldModel snapshot(*source);
   const WorldModel* identity = &snapshot;
   WorldModel later;  // a fresh world model with a fan of its own
@@ -172,6 +172,11 @@ TEST_F(WorldModelCopy, OverwritingASnapshotReleasesItsObjectsAndKeepsItsIdentity
   EXPECT_EQ(&later.getCurKickCalculate()->getSimulate(0),
             &source->getCurKickCalculate()->getSimulate(0));
   EXPECT_EQ(&later.getFullPlayer(TID_TEAMMATE, 6), &later.getBody());
+
+  // From a source whose body is in no slot, the snapshot's body leaves its slot too.
+  snapshot.copyFrom(WorldModel(), true);
+  EXPECT_FALSE(snapshot.isBodyReplaced());
+  EXPECT_FALSE(snapshot.getFullPlayer(TID_TEAMMATE, 1).isBody());
 }
 
 TEST_F(WorldModelCopy, CopyingFromItselfChangesNothing) {

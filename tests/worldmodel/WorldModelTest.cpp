@@ -95,6 +95,7 @@ TEST_F(WorldModelStore, BodyMovedToAnotherSlotLeavesAFreshPlayerBehind) {
       "(player_speed_max 1.05)(stamina_max 8000)(effort_dec_thr 0.3)(recover_dec_thr 0.3)"
       "(maxneckang 90)(minneckang -90)(maxneckmoment 180)(minneckmoment -180)"
       "(catchable_area_l 1.2)(catchable_area_w 1)(visible_distance 3))"));
+  worldModel.setFullPlayer(TID_TEAMMATE, 6).setValidPosDeviation(1.0f);  // a sighting of 7
   worldModel.replaceBodyInPlayersList(7);
   worldModel.replaceBodyInPlayersList(9);
   EXPECT_EQ(&worldModel.getFullPlayer(TID_TEAMMATE, 8), &worldModel.getBody());
@@ -103,7 +104,6 @@ TEST_F(WorldModelStore, BodyMovedToAnotherSlotLeavesAFreshPlayerBehind) {
   EXPECT_EQ(left.getModel(), PLM_FULL);
   EXPECT_FALSE(left.isAlive());
   EXPECT_FLOAT_EQ(left.getDecay(), 0.45f);  // the parameters received so far
-  // The sanitizer build checks that the body and both slots are freed exactly once.
 }
 
 TEST_F(WorldModelStore, UniformNumberOutsideTheTeamIsSkipped) {
