@@ -20,6 +20,48 @@ class Command;
 class SExpression;
 class Timer;
 
+// The world model's plain state: every member a snapshot takes over by one assignment.
+// A member added here is copied with the rest; objects and the timer stay in WorldModel.
+struct WorldModelState {
+  static constexpr unsigned int VIEW_PARTS_NUM = 9;
+
+  ConfigGroup serverParam;
+  ConfigGroup playerParam;
+  std::vector<ConfigGroup> playerTypes;  // indexed by type id
+  std::vector<bool> playerTypesReceived;
+  bool serverParamReceived = false;  // a complete "server_param" reached the objects
+  FieldData fieldData;
+  // A snapshot takes the records as they are: they still name the source's players.
+  InterceptCalculate curInterCalculate;
+  unsigned int seeCycle = 0;
+  unsigned int curCycle = 0;
+  unsigned int curTime = 0;  // sense_body messages received
+  unsigned int refereeHearTime = 0;
+  unsigned int playModeRemainCycle = 0;
+  unsigned int playOnStartCycle = 0;
+  Side fieldSide = SI_LEFT;
+  PlayMode playMode = PM_BEFORE_KICK_OFF;
+  VirtualPlayMode virtualPlayMode = VPM_NONE;
+  float viewPartDir[VIEW_PARTS_NUM];  // degrees
+  unsigned int viewPartCycle[VIEW_PARTS_NUM];
+  unsigned int freeKickAdvicerSayCycle = 0;
+  unsigned int freeKickAdvicerSayNumber = 0;
+  char hearedHeader = '\0';
+  bool mustAttention = false;
+  float hearedSuggestPassDir = 0.0f;    // degrees
+  float hearedSuggestPassSpeed = 0.0f;  // metres per cycle
+  float hearedSuggestPassWeight = 0.0f;
+  unsigned int hearedSender = 0;
+  unsigned int hearedInterceptNum = 0;
+  unsigned int hearedRequestPassNum = 0;
+  unsigned int hearedSuggestPassNum = 0;
+  unsigned int hearedSuggestPassTime = 0;
+  BallStatus ballStatus = BS_NONE;
+  unsigned int flagsNum = 0;
+  unsigned int goalsNum = 0;
+  unsigned int linesNum = 0;
+};
+
 // The agent's picture of the match. It holds every tracked object by value in pools of
 // fixed size: the landmarks of the current view, the ball, the agent's own body and 92
 // player slots. The player frame (and the coach) drive it message by message in a fixed
@@ -35,7 +77,7 @@ class Timer;
 //   init answer: setFieldSide, the body's number and goalie flag, replaceBodyInPlayersList.
 // Everything that arrives over the network is validated; a malformed message, or one
 // out of range, is logged in "MainLog" and skipped.
-class WorldModel {
+class WorldModel : private WorldModelState {
  public:
   static constexpr unsigned int FIELD_FLAGS_NUM = 53;
   static constexpr unsigned int FIELD_GOALS_NUM = 2;
@@ -45,7 +87,7 @@ class WorldModel {
   static constexpr unsigned int QUARTER_PLAYERS_NUM = 30;
   static constexpr unsigned int PLAYER_OBJECTS_NUM =
       2 * FULL_PLAYERS_NUM + 2 * HALF_PLAYERS_NUM + QUARTER_PLAYERS_NUM;
-  static constexpr unsigned int VIEW_PARTS_NUM = 9;
+  using WorldModelState::VIEW_PARTS_NUM;
   static constexpr unsigned int VIEW_PART_CYCLE_MAX = 50;
   // More types than any server announces; a larger count is not believed.
   static constexpr int PLAYER_TYPES_MAX = 100;
@@ -248,7 +290,8 @@ class WorldModel {
   // ---- end of the kick fan ----
 
   // ---- The world model copy ----
-  // Makes this world model a copy of other: the value members, a timer of other's kind with its state, and every landmark, the ball, the body and every player
+  // Makes this world model a copy of other: the plain state in one assignment, a timer of
+  // other's kind with its state, and every landmark, the ball, the body and every player
   // copied into this world model's own objects (the body in the same slot as other's).
   // Nothing is freed or allocated but the timer, so no copy leaves half a snapshot. The
   // kick fan shows other's entries without owning them, and the interception session's
@@ -286,41 +329,8 @@ class WorldModel {
   Player& playerObject(unsigned int i);
 
   std::unique_ptr<Timer> timer;
-  ConfigGroup serverParam;
-  ConfigGroup playerParam;
-  std::vector<ConfigGroup> playerTypes;  // indexed by type id
-  std::vector<bool> playerTypesReceived;
-  bool serverParamReceived = false;  // a complete "server_param" reached the objects
-  FieldData fieldData;
+  // The entries may be the source's, shown by a snapshot and never freed by it.
   KickCalculate curKickCalculate;
-  InterceptCalculate curInterCalculate;
-  unsigned int seeCycle = 0;
-  unsigned int curCycle = 0;
-  unsigned int curTime = 0;  // sense_body messages received
-  unsigned int refereeHearTime = 0;
-  unsigned int playModeRemainCycle = 0;
-  unsigned int playOnStartCycle = 0;
-  Side fieldSide = SI_LEFT;
-  PlayMode playMode = PM_BEFORE_KICK_OFF;
-  VirtualPlayMode virtualPlayMode = VPM_NONE;
-  float viewPartDir[VIEW_PARTS_NUM];  // degrees
-  unsigned int viewPartCycle[VIEW_PARTS_NUM];
-  unsigned int freeKickAdvicerSayCycle = 0;
-  unsigned int freeKickAdvicerSayNumber = 0;
-  char hearedHeader = '\0';
-  bool mustAttention = false;
-  float hearedSuggestPassDir = 0.0f;    // degrees
-  float hearedSuggestPassSpeed = 0.0f;  // metres per cycle
-  float hearedSuggestPassWeight = 0.0f;
-  unsigned int hearedSender = 0;
-  unsigned int hearedInterceptNum = 0;
-  unsigned int hearedRequestPassNum = 0;
-  unsigned int hearedSuggestPassNum = 0;
-  unsigned int hearedSuggestPassTime = 0;
-  BallStatus ballStatus = BS_NONE;
-  unsigned int flagsNum = 0;
-  unsigned int goalsNum = 0;
-  unsigned int linesNum = 0;
   Objects objects;
   // Non-owning tables into objects, the form the parsers and Body::update walk. Only an
   // own full-player slot ever changes: it points at the body while the agent has that

@@ -3,8 +3,6 @@
 #include "foundation/Logger.h"
 #include "foundation/Timer.h"
 
-#include <algorithm>
-#include <iterator>
 #include <memory>
 #include <ostream>
 
@@ -35,7 +33,7 @@ std::unique_ptr<Timer> copyTimer(const Timer& source) {
 }  // namespace
 
 // The members start empty, as in a new world model, before copyFrom fills them.
-WorldModel::WorldModel(const WorldModel& other) {
+WorldModel::WorldModel(const WorldModel& other) : WorldModelState() {
   linkObjects();
   copyFrom(other, false);
   logLine("WorldModel copied.");
@@ -46,44 +44,9 @@ void WorldModel::copyFrom(const WorldModel& other, bool freeOwn) {
   if (freeOwn) logLine("WorldModel copying 1");
   logLine("WorldModel copying 2");
 
-  serverParam = other.serverParam;
-  playerParam = other.playerParam;
-  playerTypes = other.playerTypes;
-  playerTypesReceived = other.playerTypesReceived;
-  serverParamReceived = other.serverParamReceived;
-  fieldData = other.fieldData;
+  WorldModelState::operator=(other);
   // The fan's entries stay the source's: shown here, never freed here.
   curKickCalculate.shareSimulates(other.curKickCalculate);
-  // Its player records still point at the source's players.
-  curInterCalculate = other.curInterCalculate;
-  seeCycle = other.seeCycle;
-  curCycle = other.curCycle;
-  curTime = other.curTime;
-  refereeHearTime = other.refereeHearTime;
-  playModeRemainCycle = other.playModeRemainCycle;
-  playOnStartCycle = other.playOnStartCycle;
-  fieldSide = other.fieldSide;
-  playMode = other.playMode;
-  virtualPlayMode = other.virtualPlayMode;
-  std::copy(std::begin(other.viewPartDir), std::end(other.viewPartDir), std::begin(viewPartDir));
-  std::copy(std::begin(other.viewPartCycle), std::end(other.viewPartCycle),
-            std::begin(viewPartCycle));
-  freeKickAdvicerSayCycle = other.freeKickAdvicerSayCycle;
-  freeKickAdvicerSayNumber = other.freeKickAdvicerSayNumber;
-  hearedHeader = other.hearedHeader;
-  mustAttention = other.mustAttention;
-  hearedSuggestPassDir = other.hearedSuggestPassDir;
-  hearedSuggestPassSpeed = other.hearedSuggestPassSpeed;
-  hearedSuggestPassWeight = other.hearedSuggestPassWeight;
-  hearedSender = other.hearedSender;
-  hearedInterceptNum = other.hearedInterceptNum;
-  hearedRequestPassNum = other.hearedRequestPassNum;
-  hearedSuggestPassNum = other.hearedSuggestPassNum;
-  hearedSuggestPassTime = other.hearedSuggestPassTime;
-  ballStatus = other.ballStatus;
-  flagsNum = other.flagsNum;
-  goalsNum = other.goalsNum;
-  linesNum = other.linesNum;
   timer = copyTimer(*other.timer);
   objects = other.objects;
   // The body stands where the source's does; every other slot holds its own player.
