@@ -119,6 +119,11 @@ const FieldGoal& WorldModel::getFieldGoal(unsigned int i) const {
   return *fieldGoals[i];
 }
 
+FieldGoal& WorldModel::setFieldGoal(unsigned int i) {
+  TOVREN_CHECK(i < FIELD_GOALS_NUM);
+  return *fieldGoals[i];
+}
+
 const FieldLine& WorldModel::getFieldLine(unsigned int i) const {
   TOVREN_CHECK(i < FIELD_LINES_NUM);
   return *fieldLines[i];

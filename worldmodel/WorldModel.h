@@ -152,6 +152,8 @@ class WorldModel : private WorldModelState {
   // The landmarks of the current view, in the order seen (i below the count).
   const FieldFlag& getFieldFlag(unsigned int i) const;
   const FieldGoal& getFieldGoal(unsigned int i) const;
+  // Goal slot i (below FIELD_GOALS_NUM) for a reader of another view, such as the coach's.
+  FieldGoal& setFieldGoal(unsigned int i);
   const FieldLine& getFieldLine(unsigned int i) const;
 
   const Timer& getTimer() const { return *timer; }
@@ -171,6 +173,7 @@ class WorldModel : private WorldModelState {
   unsigned int getCurTime() const { return curTime; }
   void setCurTime(unsigned int value) { curTime = value; }
   unsigned int getRefereeHearTime() const { return refereeHearTime; }
+  void setRefereeHearTime(unsigned int value) { refereeHearTime = value; }
   unsigned int getPlayModeRemainCycle() const { return playModeRemainCycle; }
   Side getFieldSide() const { return fieldSide; }
   // Also turns the landmark table: +1 for the left side, -1 for the right.
