@@ -39,6 +39,20 @@ bool isStillPlayMode(PlayMode playMode) {
   return playMode == PM_BEFORE_KICK_OFF || playMode == PM_OUR_GOAL || playMode == PM_OPP_GOAL;
 }
 
+// Calls visit(i, first, before, now) for every opponent i that is not sure and is alive in
+// each model given; without an earlier model, first is before.
+template <typename Visit>
+void forUnsureAlive(const bool (&sure)[OppTypes::PLAYERS], const CoachWorldModel* earlier,
+                    const CoachWorldModel& previous, const CoachWorldModel& current, Visit visit) {
+  for (int i = 0; i < OppTypes::PLAYERS; ++i) {
+    const Player& before = opponent(previous, i);
+    const Player& first = earlier == nullptr ? before : opponent(*earlier, i);
+    const Player& now = opponent(current, i);
+    if (sure[i] || !first.isAlive() || !before.isAlive() || !now.isAlive()) continue;
+    visit(i, first, before, now);
+  }
+}
+
 }  // namespace
 
 void OppTypes::checkForTurns() {
@@ -51,23 +65,20 @@ void OppTypes::checkForTurns() {
     return;
   }
   logLine("OppTypes: checking ");
-  for (int i = 0; i < PLAYERS; ++i) {
-    const Player& before = opponent(previous, i);
-    const Player& now = opponent(current, i);
-    if (sure[i] || !before.isAlive() || !now.isAlive()) continue;
-    if (before.getBodyDir() != now.getBodyDir()) informTurn(i, previous.getCurTime());
-  }
+  forUnsureAlive(sure, nullptr, previous, current,
+                 [&](int i, const Player&, const Player& before, const Player& now) {
+                   if (before.getBodyDir() != now.getBodyDir())
+                     informTurn(i, previous.getCurTime());
+                 });
   if (history.getSize() <= 3) return;
   const CoachWorldModel& earlier = *history[-2];
-  for (int i = 0; i < PLAYERS; ++i) {
-    const Player& first = opponent(earlier, i);
-    const Player& before = opponent(previous, i);
-    const Player& now = opponent(current, i);
-    if (sure[i] || !first.isAlive() || !before.isAlive() || !now.isAlive()) continue;
-    if (before.getBodyDir() != now.getBodyDir() && first.getBodyDir() != before.getBodyDir()) {
-      informMaxTurn(i, earlier.getCurTime());
-    }
-  }
+  forUnsureAlive(
+      sure, &earlier, previous, current,
+      [&](int i, const Player& first, const Player& before, const Player& now) {
+        if (before.getBodyDir() != now.getBodyDir() && first.getBodyDir() != before.getBodyDir()) {
+          informMaxTurn(i, earlier.getCurTime());
+        }
+      });
 }
 
 void OppTypes::checkForDashes() {
@@ -81,23 +92,19 @@ void OppTypes::checkForDashes() {
   }
   logLine("OppTypes: checking ");
   const CoachWorldModel& previous = *history[-1];
-  for (int i = 0; i < PLAYERS; ++i) {
-    const Player& before = opponent(previous, i);
-    const Player& now = opponent(current, i);
-    if (sure[i] || !before.isAlive() || !now.isAlive()) continue;
-    if (isDash(before, now, maxPlayerDecay)) informDash(i, previous.getCurTime());
-  }
+  forUnsureAlive(sure, nullptr, previous, current,
+                 [&](int i, const Player&, const Player& before, const Player& now) {
+                   if (isDash(before, now, maxPlayerDecay)) informDash(i, previous.getCurTime());
+                 });
   if (history.getSize() <= 4) return;
   const CoachWorldModel& earlier = *history[-2];
-  for (int i = 0; i < PLAYERS; ++i) {
-    const Player& first = opponent(earlier, i);
-    const Player& before = opponent(previous, i);
-    const Player& now = opponent(current, i);
-    if (sure[i] || !first.isAlive() || !before.isAlive() || !now.isAlive()) continue;
-    if (isDash(before, now, maxPlayerDecay) && isDash(first, before, maxPlayerDecay)) {
-      informMaxDash(i, earlier.getCurTime());
-    }
-  }
+  forUnsureAlive(
+      sure, &earlier, previous, current,
+      [&](int i, const Player& first, const Player& before, const Player& now) {
+        if (isDash(before, now, maxPlayerDecay) && isDash(first, before, maxPlayerDecay)) {
+          informMaxDash(i, earlier.getCurTime());
+        }
+      });
 }
 
 void OppTypes::checkForKicks() {

@@ -38,28 +38,33 @@ void TypeInfo::setByPlayerType(const ConfigGroup& playerType) {
   effortMin = param(playerType, "effort_min");
 }
 
+namespace {
+
+// A command strength (a turn moment or a dash power) judged against the command's limits
+// and the limits widened by a noise factor.
+struct Strength {
+  float value;
+  float low;
+  float high;
+  float widen;
+
+  bool isMax() const {
+    return within(value, high / widen, high * widen) || within(value, low * widen, low / widen);
+  }
+  int isAble() const {
+    if (within(value, low, high)) return 2;
+    return within(value, low * widen, high * widen) ? 1 : 0;
+  }
+};
+
 // A turn command turns by its moment divided by (1 + inertia moment x speed), so the
 // moment behind the observed turn is the turn times that divisor.
-bool TypeInfo::isMaxTurn(Vector vel, float turn, const ConfigGroup& serverParam) const {
-  const float moment = turn * (1.0f + vel.getMagnitude() * inertiaMoment);
-  const float dT = 1.0f + param(serverParam, "player_rand") + TURN_NOISE_MARGIN;
-  const float maxMoment = param(serverParam, "maxmoment");
-  const float minMoment = param(serverParam, "minmoment");
-  return within(moment, maxMoment / dT, maxMoment * dT) ||
-         within(moment, minMoment * dT, minMoment / dT);
+Strength turnMoment(float inertiaMoment, const Vector& vel, float turn,
+                    const ConfigGroup& serverParam) {
+  return {turn * (1.0f + vel.getMagnitude() * inertiaMoment), param(serverParam, "minmoment"),
+          param(serverParam, "maxmoment"),
+          1.0f + param(serverParam, "player_rand") + TURN_NOISE_MARGIN};
 }
-
-int TypeInfo::isAbleToTurn(Vector vel, float turn, const ConfigGroup& serverParam) const {
-  const float moment = turn * (1.0f + vel.getMagnitude() * inertiaMoment);
-  const float dT = 1.0f + param(serverParam, "player_rand") + TURN_NOISE_MARGIN;
-  const float maxMoment = param(serverParam, "maxmoment");
-  const float minMoment = param(serverParam, "minmoment");
-  if (within(moment, minMoment, maxMoment)) return 2;
-  if (within(moment, minMoment * dT, maxMoment * dT)) return 1;
-  return 0;
-}
-
-namespace {
 
 // The acceleration of a dash in the body's frame (x along the body, y to its left),
 // from velocity after = (velocity before + acceleration) x decay.
@@ -72,18 +77,29 @@ Vector dashAcceleration(const Vector& velAfter, const Vector& velBefore, float b
   return accel;
 }
 
+// The dash power behind the acceleration along the body; stamina effort is not counted.
+Strength dashPower(float dashPowerRate, const Vector& accel, const ConfigGroup& serverParam) {
+  return {accel.getX() / dashPowerRate, param(serverParam, "minpower"),
+          param(serverParam, "maxpower"),
+          1.0f + param(serverParam, "player_rand") + DASH_NOISE_MARGIN};
+}
+
 }  // namespace
+
+bool TypeInfo::isMaxTurn(Vector vel, float turn, const ConfigGroup& serverParam) const {
+  return turnMoment(inertiaMoment, vel, turn, serverParam).isMax();
+}
+
+int TypeInfo::isAbleToTurn(Vector vel, float turn, const ConfigGroup& serverParam) const {
+  return turnMoment(inertiaMoment, vel, turn, serverParam).isAble();
+}
 
 bool TypeInfo::isMaxDash(Vector velAfter, Vector velBefore, float bodyDir,
                          const ConfigGroup& serverParam) const {
   if (velAfter.getMagnitude() > playerSpeedMax) return true;
   const Vector accel = dashAcceleration(velAfter, velBefore, bodyDir, playerDecay);
   if (accel.getY() > DASH_SIDEWAYS_MAX) return false;
-  const float power = accel.getX() / dashPowerRate;
-  const float dD = 1.0f + param(serverParam, "player_rand") + DASH_NOISE_MARGIN;
-  const float maxPower = param(serverParam, "maxpower");
-  const float minPower = param(serverParam, "minpower");
-  return within(power, maxPower / dD, maxPower * dD) || within(power, minPower * dD, minPower / dD);
+  return dashPower(dashPowerRate, accel, serverParam).isMax();
 }
 
 int TypeInfo::isAbleToDash(Vector velAfter, Vector velBefore, float bodyDir,
@@ -93,13 +109,7 @@ int TypeInfo::isAbleToDash(Vector velAfter, Vector velBefore, float bodyDir,
   }
   const Vector accel = dashAcceleration(velAfter, velBefore, bodyDir, playerDecay);
   if (accel.getY() > DASH_SIDEWAYS_MAX) return 2;
-  const float power = accel.getX() / dashPowerRate;
-  const float dD = 1.0f + param(serverParam, "player_rand") + DASH_NOISE_MARGIN;
-  const float maxPower = param(serverParam, "maxpower");
-  const float minPower = param(serverParam, "minpower");
-  if (within(power, minPower, maxPower)) return 2;
-  if (within(power, minPower * dD, maxPower * dD)) return 1;
-  return 0;
+  return dashPower(dashPowerRate, accel, serverParam).isAble();
 }
 
 int TypeInfo::isAbleToKick(Vector playerPos, Vector ballPos, float bodyDir, Vector kick, Side side,

