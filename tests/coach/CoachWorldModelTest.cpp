@@ -59,7 +59,7 @@ TEST(CoachWorldModel, RecordedGlobalViewsMatchTheTrainersTruth) {
         expectEntry(player, entry);
         EXPECT_FLOAT_EQ(player.getBodyDir(), -number(entry, 5));
         EXPECT_FLOAT_EQ(player.getHeadDir(), -number(entry, 6));
-        if (entry.size() > 7) EXPECT_FLOAT_EQ(player.getPointingDir(), -number(entry, 7));
+        EXPECT_FLOAT_EQ(player.getPointingDir(), entry.size() > 7 ? -number(entry, 7) : 0.0f);
         EXPECT_EQ(player.isGoalie(), name.size() > 3);
       }
     }

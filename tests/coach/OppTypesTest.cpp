@@ -79,7 +79,7 @@ TEST(OppTypes, TurnsExcludeTypesOnceNoticedAndTypesKnown) {
     scene.step(goalie + player("Rival", 3, 20, 5, 0.3f, 85));
     EXPECT_EQ(scene.marks(2), c.marks);
     EXPECT_EQ(scene.oppTypes.getFreeFormString(), c.message);
-    if (c.withTypes) EXPECT_EQ(scene.marks(0), "YNNNNNN");
+    EXPECT_EQ(scene.marks(0), c.withTypes ? "YNNNNNN" : "YYYYYYY");
   }
 }
 
