@@ -161,10 +161,12 @@ KickCalculate::KickCalculate() = default;
 
 KickCalculate::~KickCalculate() = default;
 
-void KickCalculate::init() {
+void KickCalculate::init() { initEmpty(SIMULATES_NUM); }
+
+void KickCalculate::initEmpty(unsigned int count) {
   std::vector<std::unique_ptr<KickInterceptCalculate>> entries;
-  entries.reserve(SIMULATES_NUM);
-  for (unsigned int i = 0; i < SIMULATES_NUM; ++i) {
+  entries.reserve(count);
+  for (unsigned int i = 0; i < count; ++i) {
     entries.push_back(std::make_unique<KickInterceptCalculate>());
   }
   setSimulates(std::move(entries));

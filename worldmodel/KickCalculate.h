@@ -146,6 +146,8 @@ class KickCalculate {
   void shareSimulates(const KickCalculate& other);
 
  protected:
+  // Inited, with count new, invalid entries; the entries of an earlier init are freed.
+  void initEmpty(unsigned int count);
   // Takes the entries over (the kind a derived fan needs) and sets the count; the
   // entries held before are freed, or dropped if borrowed.
   void setSimulates(std::vector<std::unique_ptr<KickInterceptCalculate>> entries);
