@@ -1,0 +1,150 @@
+#pragma once
+
+// The pass action's data: the factor records of the four pass kinds, the cross fan it
+// owns, and the pass itself with its value arrays, plan weights and shooting angle.
+
+#include "actions/basic/AdvancedAction.h"
+#include "actions/withball/Dribble.h"
+#include "geometry/Vector.h"
+#include "worldmodel/KickCalculate.h"
+
+#include <memory>
+
+namespace tovren {
+
+class Command;
+class KickInterceptCalculate;
+class Player;
+
+// The kinds a pass is valued as; also the token index of every factor key in the file.
+enum PassKind {
+  PK_CROSS = 0,
+  PK_OFFENSE = 1,
+  PK_SECURE_BALL = 2,
+  PK_BREAK_OFFSIDE = 3,
+};
+constexpr unsigned int PASS_KINDS_NUM = 4;
+
+// What the last choice of a pass was.
+enum PassModel {
+  PM_CROSS = 0,
+  PM_CROSS_SPECIAL = 1,  // only its log word exists
+  PM_OFFENSE = 2,
+  PM_SECURE_BALL = 3,
+  PM_BREAK_OFFSIDE = 4,
+  PM_SUGGESTED = 5,
+  PM_KICK_OFF = 6,
+};
+
+// One criterion of one kind: the raw measure's bounds and the weights at those bounds.
+struct PassFactor {
+  float minValue = 0.0f;
+  float maxValue = 0.0f;
+  float minWeight = 0.0f;
+  float maxWeight = 0.0f;
+};
+
+// The factors of one pass kind, one row per criterion, named after its group in the file.
+struct PassFactors {
+  PassFactor posDeviation;
+  PassFactor offense;
+  PassFactor seeInformation;
+  PassFactor ballDistance;
+  PassFactor dashDistance;
+  PassFactor breakOffsideLine;
+  PassFactor passedOppNum;
+  PassFactor statusOppNum;
+  PassFactor securityDeltaCycle;
+  PassFactor statusOppDistance;
+  PassFactor statusOppDirection;
+  PassFactor statusShoot;
+  PassFactor dribblePath;
+  PassFactor defenseLine;
+  PassFactor extraCatch;
+};
+
+// The twelve cross kicks of a pass, kept in the entries of a kick fan.
+class CrossCalculate : public KickCalculate {
+ public:
+  static constexpr unsigned int CROSSES_NUM = 12;
+
+  CrossCalculate() = default;
+  ~CrossCalculate() override;
+
+  // Inited, with twelve empty entries; the entries of an earlier init are freed.
+  void init();
+};
+
+// Values the kicks of a fan, and twelve crosses of its own, as passes of four kinds and
+// keeps the best. The valuing and the execution belong to the kinds that derive from it.
+class Pass : public AdvancedAction {
+ public:
+  // Entries of the fan the arrays are indexed by; crosses follow in the Cross array.
+  static constexpr unsigned int FAN_VALUES_NUM = KickCalculate::SIMULATES_NUM;
+  static constexpr unsigned int CROSS_VALUES_NUM = FAN_VALUES_NUM + CrossCalculate::CROSSES_NUM;
+  // A max index naming no entry.
+  static constexpr unsigned int NO_INDEX = 65278;
+
+  // Reads the factor file. A virtual pass gets no cross fan: the deriving class installs
+  // its own.
+  Pass(const WorldModel* worldModel, bool isVirtual);
+  ~Pass() override;
+
+  DecideType getType() const override { return DT_PASS; }
+
+  // The fan whose kicks later valuings score; not owned, it must outlive the pass and hold
+  // at most FAN_VALUES_NUM kicks.
+  void setCurKickCalculate(const KickCalculate* kickCalculate);
+
+  float getPassValue() const { return passValue; }
+  PassModel getPassModel() const { return passModel; }
+  // The receiver of the last choice, owned by the world model; null when there was none.
+  const Player* getPassPlayer() const { return passPlayer; }
+  // The kick of the last choice, owned by its fan; null when it came from no fan.
+  const KickInterceptCalculate* getPassInterCalc() const { return passInterCalc; }
+
+  // (Re)reads the factor file into the store and the four factor records.
+  void loadPassFactors();
+  // Takes the log level, rates and alphas from the store; no crosses far from the goal.
+  void calculateGlobalVars();
+  // Every entry of the four value arrays becomes AD_MIN_VALUE (not a candidate).
+  void resetValues();
+
+  // Added to a candidate's value for the pair of uniform numbers and where the ball
+  // starts (only its x counts).
+  static float getPlanWeight(unsigned int kickerUniNum, unsigned int receiverUniNum,
+                             const Point& firstBallPos);
+  // The open angle of the opponents' goal seen from the point (degrees, 0 to 180).
+  static float getShootDirValue(const Point& point, const WorldModel* worldModel);
+
+ protected:
+  float crossRate = 0.0f;
+  float crossAlpha = 0.0f;
+  float offenseRate = 0.0f;
+  float offenseAlpha = 0.0f;
+  float secureBallRate = 0.0f;
+  float secureBallAlpha = 0.0f;
+  float breakOffsideRate = 0.0f;
+  float breakOffsideAlpha = 0.0f;
+  // Any value but 0 re-reads the factors at every valuing and traces the candidates.
+  unsigned int logLevel = 0;
+  float offenseValues[FAN_VALUES_NUM];
+  float secureBallValues[FAN_VALUES_NUM];
+  float breakOffsideValues[FAN_VALUES_NUM];
+  float crossValues[CROSS_VALUES_NUM];
+  unsigned int offenseMaxIndex = NO_INDEX;
+  unsigned int secureBallMaxIndex = NO_INDEX;
+  unsigned int breakOffsideMaxIndex = NO_INDEX;
+  unsigned int crossMaxIndex = NO_INDEX;
+  PassFactors passFactors[PASS_KINDS_NUM];
+  DribblePath dribblePath;
+  std::unique_ptr<CrossCalculate> crossCalculate;
+  const KickCalculate* curKickCalculate = nullptr;  // not owned
+  float passValue = AD_MIN_VALUE;
+  PassModel passModel = PM_CROSS;  // meaningful once a pass was chosen
+  std::unique_ptr<Command> kickCommand;
+  const Player* passPlayer = nullptr;                     // not owned
+  const KickInterceptCalculate* passInterCalc = nullptr;  // not owned
+};
+
+}  // namespace tovren
