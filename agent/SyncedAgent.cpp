@@ -57,21 +57,29 @@ enum class Execution { NOT_JUDGED, EXECUTED, NOT_EXECUTED };
 // Whether the server executed a body command between the last two sense_body messages,
 // judged from the counter of its kind; commands of other kinds have no counter.
 Execution bodyExecution(const Command* command, const Body& body) {
+  if (command == nullptr) return Execution::NOT_JUDGED;
   bool changed = false;
-  if (dynamic_cast<const KickCommand*>(command) != nullptr) {
-    changed = body.isKickCountChanged();
-  } else if (dynamic_cast<const DashCommand*>(command) != nullptr) {
-    changed = body.isDashCountChanged();
-  } else if (dynamic_cast<const TurnCommand*>(command) != nullptr) {
-    changed = body.isTurnCountChanged();
-  } else if (dynamic_cast<const CatchCommand*>(command) != nullptr) {
-    changed = body.isCatchCountChanged();
-  } else if (dynamic_cast<const MoveCommand*>(command) != nullptr) {
-    changed = body.isMoveCountChanged();
-  } else if (dynamic_cast<const TackleCommand*>(command) != nullptr) {
-    changed = body.isTackleCountChanged();
-  } else {
-    return Execution::NOT_JUDGED;
+  switch (command->getKind()) {
+    case CK_KICK:
+      changed = body.isKickCountChanged();
+      break;
+    case CK_DASH:
+      changed = body.isDashCountChanged();
+      break;
+    case CK_TURN:
+      changed = body.isTurnCountChanged();
+      break;
+    case CK_CATCH:
+      changed = body.isCatchCountChanged();
+      break;
+    case CK_MOVE:
+      changed = body.isMoveCountChanged();
+      break;
+    case CK_TACKLE:
+      changed = body.isTackleCountChanged();
+      break;
+    default:
+      return Execution::NOT_JUDGED;
   }
   return changed ? Execution::EXECUTED : Execution::NOT_EXECUTED;
 }
@@ -127,8 +135,7 @@ void SyncedAgent::checkForLosts() {
   } else {
     headCycleCommandLost = false;
     // A changed focus count shows the head group arrived, whatever the neck says.
-    if (!body.isFocusCountChanged() &&
-        dynamic_cast<const TurnNeckCommand*>(headCycleCommand.get()) != nullptr &&
+    if (!body.isFocusCountChanged() && headCycleCommand->getKind() == CK_TURN_NECK &&
         !body.isTurnNeckCountChanged()) {
       headCycleCommandLost = true;
       log << "*** Head command lost ***" << std::endl;
@@ -182,14 +189,14 @@ void SyncedAgent::setSeeReceiveMSAfterSee() {
 }
 
 void SyncedAgent::setSeeReceiveMSAfterChangeView(const Command* command) {
-  const auto* changeView = dynamic_cast<const ChangeViewCommand*>(command);
+  const auto* changeView = commandAs<ChangeViewCommand>(command);
   if (changeView == nullptr) return;
   seeReceiveMS = getLastSeeReceiveMS() + getSeePeriod(changeView->getWidth());
   logger["MainLog"] << "seeReceiveMS: " << seeReceiveMS << std::endl;
 }
 
 void SyncedAgent::recoverSeeReceiveMSAfterChangeView(const Command* command) {
-  const auto* changeView = dynamic_cast<const ChangeViewCommand*>(command);
+  const auto* changeView = commandAs<ChangeViewCommand>(command);
   if (changeView == nullptr) return;
   seeReceiveMS = getLastSeeReceiveMS() - getSeePeriod(changeView->getWidth());
 }

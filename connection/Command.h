@@ -13,11 +13,37 @@ namespace tovren {
 
 struct Point;
 
-// Base of all commands. Commands live on the heap and are deleted by their owner;
-// the kind is told apart at run time (dynamic_cast).
+// What a command is: asked once where code must tell commands apart, then the command is
+// read as that class (commandAs).
+enum CommandKind {
+  CK_DASH,
+  CK_KICK,
+  CK_TURN,
+  CK_TURN_NECK,
+  CK_TACKLE,
+  CK_CATCH,
+  CK_MOVE,
+  CK_POINT_TO,
+  CK_CHANGE_VIEW,
+  CK_SAY,
+  CK_FREE_FORM,
+  CK_ATTENTION_TO,
+  CK_INIT,
+  CK_EYE,
+  CK_CHANGE_PLAYER,
+  CK_CLANG_VERSION,
+  CK_DONE,
+  CK_BYE,
+  CK_EMPTY
+};
+
+// Base of all commands. Commands live on the heap, held by one owner at a time
+// (std::unique_ptr), and are freed by it.
 class Command {
  public:
   virtual ~Command() = default;
+
+  virtual CommandKind getKind() const = 0;
 
   // The exact text the server expects. Floats are written fixed with two decimals;
   // a non-finite float is written as 0.00 and logged in "MainLog".
@@ -34,6 +60,8 @@ class Command {
 
 class DashCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_DASH;
+  CommandKind getKind() const override { return KIND; }
   explicit DashCommand(float power);
   float getPower() const { return power; }
   void setPower(float value) { power = value; }
@@ -46,6 +74,8 @@ class DashCommand : public Command {
 
 class KickCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_KICK;
+  CommandKind getKind() const override { return KIND; }
   KickCommand(float power, float direction);
   float getPower() const { return power; }
   void setPower(float value) { power = value; }
@@ -61,6 +91,8 @@ class KickCommand : public Command {
 
 class TurnCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_TURN;
+  CommandKind getKind() const override { return KIND; }
   explicit TurnCommand(float direction);
   float getDirection() const { return direction; }
   std::string toString() const override;
@@ -72,6 +104,8 @@ class TurnCommand : public Command {
 
 class TurnNeckCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_TURN_NECK;
+  CommandKind getKind() const override { return KIND; }
   explicit TurnNeckCommand(float direction);
   float getDirection() const { return direction; }
   std::string toString() const override;
@@ -83,6 +117,8 @@ class TurnNeckCommand : public Command {
 
 class TackleCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_TACKLE;
+  CommandKind getKind() const override { return KIND; }
   explicit TackleCommand(float power);
   float getPower() const { return power; }
   std::string toString() const override;
@@ -94,6 +130,8 @@ class TackleCommand : public Command {
 
 class CatchCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_CATCH;
+  CommandKind getKind() const override { return KIND; }
   explicit CatchCommand(float direction);
   float getDirection() const { return direction; }
   std::string toString() const override;
@@ -105,6 +143,8 @@ class CatchCommand : public Command {
 
 class MoveCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_MOVE;
+  CommandKind getKind() const override { return KIND; }
   explicit MoveCommand(const Point& point);
   MoveCommand(float x, float y);
   float getX() const { return x; }
@@ -119,6 +159,8 @@ class MoveCommand : public Command {
 
 class PointToCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_POINT_TO;
+  CommandKind getKind() const override { return KIND; }
   // Off when on is false; distance and direction are then 0.
   explicit PointToCommand(bool on);
   PointToCommand(float dist, float dir);
@@ -135,6 +177,8 @@ class PointToCommand : public Command {
 
 class ChangeViewCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_CHANGE_VIEW;
+  CommandKind getKind() const override { return KIND; }
   ChangeViewCommand(ViewModeQuality quality, ViewModeWidth width);
   ViewModeQuality getQuality() const { return quality; }
   ViewModeWidth getWidth() const { return width; }
@@ -148,6 +192,8 @@ class ChangeViewCommand : public Command {
 
 class SayCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_SAY;
+  CommandKind getKind() const override { return KIND; }
   explicit SayCommand(const std::string& message);
   const std::string& getMessage() const { return message; }
   std::string toString() const override;
@@ -159,6 +205,8 @@ class SayCommand : public Command {
 
 class FreeFormCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_FREE_FORM;
+  CommandKind getKind() const override { return KIND; }
   explicit FreeFormCommand(const std::string& message);
   const std::string& getMessage() const { return message; }
   std::string toString() const override;
@@ -170,6 +218,8 @@ class FreeFormCommand : public Command {
 
 class AttentionToCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_ATTENTION_TO;
+  CommandKind getKind() const override { return KIND; }
   AttentionToCommand(TeamId teamId, int uniformNum);
   TeamId getTeamId() const { return teamId; }
   int getUniformNum() const { return uniformNum; }
@@ -183,6 +233,8 @@ class AttentionToCommand : public Command {
 
 class InitCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_INIT;
+  CommandKind getKind() const override { return KIND; }
   InitCommand(const std::string& teamName, const std::string& version, bool isGoalie);
   const std::string& getTeamName() const { return teamName; }
   const std::string& getVersion() const { return version; }
@@ -198,6 +250,8 @@ class InitCommand : public Command {
 
 class EyeCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_EYE;
+  CommandKind getKind() const override { return KIND; }
   explicit EyeCommand(bool on);
   bool isOn() const { return on; }
   std::string toString() const override;
@@ -209,6 +263,8 @@ class EyeCommand : public Command {
 
 class ChangePlayerCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_CHANGE_PLAYER;
+  CommandKind getKind() const override { return KIND; }
   ChangePlayerCommand(int uniformNum, int playerType);
   int getUniformNum() const { return uniformNum; }
   int getPlayerType() const { return playerType; }
@@ -222,6 +278,8 @@ class ChangePlayerCommand : public Command {
 
 class CLangVersionCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_CLANG_VERSION;
+  CommandKind getKind() const override { return KIND; }
   CLangVersionCommand(int minVer, int maxVer);
   int getMinVer() const { return minVer; }
   int getMaxVer() const { return maxVer; }
@@ -235,6 +293,8 @@ class CLangVersionCommand : public Command {
 
 class DoneCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_DONE;
+  CommandKind getKind() const override { return KIND; }
   DoneCommand() = default;
   std::string toString() const override;
   std::unique_ptr<Command> clone() const override;
@@ -242,6 +302,8 @@ class DoneCommand : public Command {
 
 class ByeCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_BYE;
+  CommandKind getKind() const override { return KIND; }
   ByeCommand() = default;
   std::string toString() const override;
   std::unique_ptr<Command> clone() const override;
@@ -250,9 +312,18 @@ class ByeCommand : public Command {
 // Stands in a command slot that has nothing to send; its text is empty.
 class EmptyCommand : public Command {
  public:
+  static constexpr CommandKind KIND = CK_EMPTY;
+  CommandKind getKind() const override { return KIND; }
   EmptyCommand() = default;
   std::string toString() const override;
   std::unique_ptr<Command> clone() const override;
 };
+
+// The command as the class T, or null when it is null or of another kind.
+template <class T>
+const T* commandAs(const Command* command) {
+  return command != nullptr && command->getKind() == T::KIND ? static_cast<const T*>(command)
+                                                             : nullptr;
+}
 
 }  // namespace tovren

@@ -132,25 +132,32 @@ void Ball::executeABVR(const Body& body) {
 
 void Ball::simulateByAction(const Body& body, const Command* command, bool carry) {
   if (command == nullptr) return;
-  if (const auto* kick = dynamic_cast<const KickCommand*>(command)) {
-    float direction = kick->getDirection();
-    TOVREN_CHECK(direction >= body.getMinMoment() && direction <= body.getMaxMoment());
-    float dist = bodyVec.getMagnitude() - body.getSize() - size;
-    float distPart =
-        body.getKickableMargin() > 0.0f ? 0.25f * dist / body.getKickableMargin() : 0.0f;
-    float effectiveness = 1.0f - distPart - 0.25f * std::abs(bodyVec.getDirection()) / 180.0f;
-    float power = std::min(kick->getPower(), body.getMaxPower());
-    Vector accel;
-    accel.setAsPolar(power * kickPowerRate * effectiveness, body.getBodyDir() + direction);
-    if (accel.getMagnitude() > accelMax) accel.setAsPolar(accelMax, accel.getDirection());
-    vel += accel;
-    capSpeed(vel, speedMax);
-    return;
-  }
-  if (const auto* move = dynamic_cast<const MoveCommand*>(command)) {
-    if (!carry) return;
-    pos.setAsCartesian(move->getX() + absVec.getX(), move->getY() + absVec.getY());
-    vel.setAsCartesian(0.0f, 0.0f);
+  switch (command->getKind()) {
+    case CK_KICK: {
+      const auto& kick = static_cast<const KickCommand&>(*command);
+      float direction = kick.getDirection();
+      TOVREN_CHECK(direction >= body.getMinMoment() && direction <= body.getMaxMoment());
+      float dist = bodyVec.getMagnitude() - body.getSize() - size;
+      float distPart =
+          body.getKickableMargin() > 0.0f ? 0.25f * dist / body.getKickableMargin() : 0.0f;
+      float effectiveness = 1.0f - distPart - 0.25f * std::abs(bodyVec.getDirection()) / 180.0f;
+      float power = std::min(kick.getPower(), body.getMaxPower());
+      Vector accel;
+      accel.setAsPolar(power * kickPowerRate * effectiveness, body.getBodyDir() + direction);
+      if (accel.getMagnitude() > accelMax) accel.setAsPolar(accelMax, accel.getDirection());
+      vel += accel;
+      capSpeed(vel, speedMax);
+      break;
+    }
+    case CK_MOVE: {
+      if (!carry) break;
+      const auto& move = static_cast<const MoveCommand&>(*command);
+      pos.setAsCartesian(move.getX() + absVec.getX(), move.getY() + absVec.getY());
+      vel.setAsCartesian(0.0f, 0.0f);
+      break;
+    }
+    default:
+      break;
   }
 }
 

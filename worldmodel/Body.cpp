@@ -76,32 +76,39 @@ void Body::update(const FieldFlag* const* flags, const FieldGoal* const*,
 
 void Body::simulateByAction(const Command* command, bool noStamina) {
   if (command == nullptr) return;
-  if (const auto* dash = dynamic_cast<const DashCommand*>(command)) {
-    float power = dash->getPower();
-    Vector accel;
-    accel.setAsPolar(power * dashPowerRate * effort, bodyDir);
-    // A backward dash keeps its negative magnitude and is never shortened here.
-    if (accel.getMagnitude() > accelMax) accel.setAsPolar(accelMax, accel.getDirection());
-    vel += accel;
-    if (vel.getMagnitude() > speedMax) vel.setAsPolar(speedMax, vel.getDirection());
-    if (!noStamina) {
-      stamina -= power >= 0.0f ? power : 2.0f * std::abs(power);
-      if (stamina < 0.0f) stamina = 0.0f;
+  switch (command->getKind()) {
+    case CK_DASH: {
+      float power = static_cast<const DashCommand&>(*command).getPower();
+      Vector accel;
+      accel.setAsPolar(power * dashPowerRate * effort, bodyDir);
+      // A backward dash keeps its negative magnitude and is never shortened here.
+      if (accel.getMagnitude() > accelMax) accel.setAsPolar(accelMax, accel.getDirection());
+      vel += accel;
+      if (vel.getMagnitude() > speedMax) vel.setAsPolar(speedMax, vel.getDirection());
+      if (!noStamina) {
+        stamina -= power >= 0.0f ? power : 2.0f * std::abs(power);
+        if (stamina < 0.0f) stamina = 0.0f;
+      }
+      break;
     }
-    return;
-  }
-  if (const auto* turn = dynamic_cast<const TurnCommand*>(command)) {
-    // The server clamps the moment to its range; so does the model.
-    float moment = std::max(minMoment, std::min(turn->getDirection(), maxMoment));
-    float turnAngle = moment / std::max(1.0f, 1.0f + inertiaMoment * vel.getMagnitude());
-    TOVREN_CHECK(turnAngle <= maxMoment);
-    TOVREN_CHECK(turnAngle >= minMoment);
-    bodyDir = Degree::normalizeAngle(bodyDir + turnAngle);
-    headDir = Degree::normalizeAngle(bodyDir + relativeHeadDir);
-    return;
-  }
-  if (const auto* move = dynamic_cast<const MoveCommand*>(command)) {
-    pos.setAsCartesian(move->getX(), move->getY());
+    case CK_TURN: {
+      // The server clamps the moment to its range; so does the model.
+      float moment = std::max(
+          minMoment, std::min(static_cast<const TurnCommand&>(*command).getDirection(), maxMoment));
+      float turnAngle = moment / std::max(1.0f, 1.0f + inertiaMoment * vel.getMagnitude());
+      TOVREN_CHECK(turnAngle <= maxMoment);
+      TOVREN_CHECK(turnAngle >= minMoment);
+      bodyDir = Degree::normalizeAngle(bodyDir + turnAngle);
+      headDir = Degree::normalizeAngle(bodyDir + relativeHeadDir);
+      break;
+    }
+    case CK_MOVE: {
+      const auto& move = static_cast<const MoveCommand&>(*command);
+      pos.setAsCartesian(move.getX(), move.getY());
+      break;
+    }
+    default:
+      break;
   }
 }
 

@@ -205,7 +205,7 @@ void KickCalculate::update(const WorldModel* wm) {
                                  wm->getBall(), body, 0.0f);
     // The skill's command is ours to release, possible or not; the entry keeps a copy.
     const std::unique_ptr<Command> command(kick.getCommand());
-    const auto* kickCommand = dynamic_cast<const KickCommand*>(command.get());
+    const auto* kickCommand = commandAs<KickCommand>(command.get());
     simulates[gridNum + j]->init(wm, kick.isPossible() ? kickCommand : nullptr, *session);
   }
 }

@@ -189,12 +189,30 @@ TEST(Command, GettersKeepTheSystemFrame) {
   EXPECT_EQ(dash.getPower(), -20.0f);
 }
 
-TEST(Command, RunTimeTypeTellsKindsApart) {
-  const std::unique_ptr<Command> body = std::make_unique<DashCommand>(10.0f);
-  EXPECT_NE(dynamic_cast<DashCommand*>(body.get()), nullptr);
-  EXPECT_EQ(dynamic_cast<KickCommand*>(body.get()), nullptr);
-  const std::unique_ptr<Command> copy = body->clone();
-  EXPECT_NE(dynamic_cast<DashCommand*>(copy.get()), nullptr);
+// The text a command of each kind begins with; only the empty command writes nothing.
+const std::string& kindPrefix(CommandKind kind) {
+  // clang-format off
+  static const std::vector<std::string> prefixes = {
+      "(dash ", "(kick ", "(turn ", "(turn_neck ", "(tackle ", "(catch ", "(move ", "(pointto ",
+      "(change_view ", "(say \"", "(say (freeform ", "(attentionto ", "(init ", "(eye ",
+      "(change_player_type ", "(clang ", "(done)", "(bye)", ""};
+  // clang-format on
+  return prefixes[kind];
+}
+
+TEST(Command, KindMatchesTheTextAndSurvivesCloning) {
+  for (const TextCase& textCase : textCases()) {
+    SCOPED_TRACE(textCase.text);
+    const std::unique_ptr<Command> command = textCase.make();
+    const CommandKind kind = command->getKind();
+    EXPECT_EQ(textCase.text.rfind(kindPrefix(kind), 0), 0u);
+    EXPECT_EQ(kind == CK_EMPTY, textCase.text.empty());
+    EXPECT_EQ(command->clone()->getKind(), kind);
+  }
+  const DashCommand dash(10.0f);
+  EXPECT_EQ(commandAs<DashCommand>(&dash), &dash);
+  EXPECT_EQ(commandAs<KickCommand>(&dash), nullptr);
+  EXPECT_EQ(commandAs<DashCommand>(nullptr), nullptr);
 }
 
 }  // namespace
