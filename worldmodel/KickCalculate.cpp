@@ -203,9 +203,8 @@ void KickCalculate::update(const WorldModel* wm) {
     KickToDirectionVelocity kick(body.getBodyDir(),
                                  SOFT_KICK_MIN_SPEED + SOFT_KICK_SPEED_STEP * static_cast<float>(j),
                                  wm->getBall(), body, 0.0f);
-    // The skill's command is ours to release, possible or not; the entry keeps a copy.
-    const std::unique_ptr<Command> command(kick.getCommand());
-    const auto* kickCommand = commandAs<KickCommand>(command.get());
+    // The entry keeps a copy; the skill frees its own.
+    const auto* kickCommand = commandAs<KickCommand>(kick.getCommand());
     simulates[gridNum + j]->init(wm, kick.isPossible() ? kickCommand : nullptr, *session);
   }
 }

@@ -3,6 +3,7 @@
 #include "connection/Command.h"
 
 #include <cmath>
+#include <utility>
 
 namespace tovren {
 
@@ -36,17 +37,20 @@ bool ActionChoice::offer(unsigned int index, float value, float weighted, int qu
   return false;
 }
 
-AdvancedAction::AdvancedAction(const WorldModel* worldModel)
-    : command(nullptr), worldModel(worldModel) {}
+AdvancedAction::AdvancedAction(const WorldModel* worldModel) : worldModel(worldModel) {}
 
 AdvancedAction::~AdvancedAction() = default;
 
-Command* AdvancedAction::getCommand() { return command; }
+std::unique_ptr<Command> AdvancedAction::takeCommand() { return std::move(command); }
 
 void AdvancedAction::publish(const Command* prepared) {
-  command = prepared != nullptr ? prepared->clone().release() : nullptr;
+  command = prepared != nullptr ? prepared->clone() : nullptr;
 }
 
+BasicAction::BasicAction() = default;
+
 BasicAction::~BasicAction() = default;
+
+std::unique_ptr<Command> BasicAction::takeCommand() { return std::move(command); }
 
 }  // namespace tovren

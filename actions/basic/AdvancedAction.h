@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 // The contract of every action: the decision-level actions that a body decision weighs
 // (AdvancedAction), the basic skills that build one server command (BasicAction), the
 // value scale and the codes of what was decided, and the rule by which a decision
@@ -89,7 +91,18 @@ class ActionChoice {
 };
 
 // Base of the decision-level actions. A body decision owns its actions for the whole run,
-// asks each for getValue(), and on the winner calls execute(), getCommand(), getType().
+// asks each for getValue(), and on the winner calls execute(), takeCommand(), getType().
+//
+// Who owns a command on its way to the server:
+// - prepared: getValue() builds it in a member of the action, which frees it when the next
+//   getValue() prepares another, or with the action;
+// - published: execute() publishes a copy in `command`; the action holds it until the
+//   decision takes it with takeCommand(), and frees one left untaken at the next execute(),
+//   or with itself;
+// - in the agent's slot: the decision hands it on as a std::unique_ptr to the agent's
+//   bodyCycleCommand, which owns it from then on;
+// - sent: at the next sense_body the agent keeps it as lastBodyCycleCommand for one more
+//   cycle, to tell whether the server executed it late, and frees it after that.
 class AdvancedAction {
  public:
   // The world model is read, never changed, and not owned.
@@ -107,31 +120,40 @@ class AdvancedAction {
   // would send, and returns its value (AD_MIN_VALUE when it does not apply).
   virtual float getValue() = 0;
   virtual DecideType getType() const = 0;
-  // The command published by the last execute(); null before any. The decision takes it
-  // over: from the moment this returns it belongs to the caller, and the action never
-  // frees it.
-  virtual Command* getCommand();
+  // The command published by the last execute(), to look at; null before any and once
+  // taken. The action owns it until then.
+  const Command* getCommand() const { return command.get(); }
+  // Hands the published command over; null when there is none.
+  std::unique_ptr<Command> takeCommand();
 
  protected:
-  // Publishes a copy of the prepared command (null when there is none); the action keeps
-  // the prepared one.
+  // Publishes a copy of the prepared command (null when there is none), freeing one
+  // published before and not taken; the action keeps the prepared one.
   void publish(const Command* prepared);
 
-  Command* command;              // published by execute(); owned by the decision
-  const WorldModel* worldModel;  // not owned
+  std::unique_ptr<Command> command;  // published by execute(); the action's until taken
+  const WorldModel* worldModel;      // not owned
 };
 
 // Base of the basic skills: a value object whose constructor does all the work and leaves
-// one heap command (or none where the skill says so).
+// one heap command (or none where the skill says so). An outer skill takes its inner
+// skill's command over; the caller takes the command it hands on, and a command not
+// taken is freed with the skill.
 class BasicAction {
  public:
-  BasicAction() = default;
   // Virtual so that a skill can be held and dropped through this base.
   virtual ~BasicAction();
 
-  // The command built by the constructor; the same pointer on every call. The caller owns
-  // it: it hands it on or deletes it. The skill never frees it.
-  virtual Command* getCommand() = 0;
+  // The command built by the constructor, to look at; the same pointer on every read,
+  // null where the skill builds none and once taken. The skill owns it until then.
+  const Command* getCommand() const { return command.get(); }
+  // Hands the command over; null when there is none.
+  std::unique_ptr<Command> takeCommand();
+
+ protected:
+  BasicAction();
+
+  std::unique_ptr<Command> command;
 };
 
 }  // namespace tovren

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 namespace tovren {
 
@@ -73,9 +74,9 @@ using PowerSetter = void (*)(const Body&, Point, float, float&);
 // The shared road of the exact and the precise go-to: arrived, dash forward, dash
 // backward, or turn by the error that one turn covers better.
 void gotoByDashOrTurn(Point target, float distTolerance, const Body& body, bool canBackward,
-                      float dashCone, float turnMargin, PowerSetter setPower, Command*& command,
-                      int& mode) {
-  command = nullptr;
+                      float dashCone, float turnMargin, PowerSetter setPower,
+                      std::unique_ptr<Command>& command, int& mode) {
+  command.reset();
   mode = GOTO_MODE_ARRIVED;
   const Point position = body.getPos();
   if (position.getDistance(target) < distTolerance) {
@@ -89,13 +90,13 @@ void gotoByDashOrTurn(Point target, float distTolerance, const Body& body, bool 
   float power = 0.0f;
   if (std::fabs(forwardError) < dashCone) {
     setPower(body, target, 100.0f, power);
-    command = new DashCommand(power);
+    command = std::make_unique<DashCommand>(power);
     mode = GOTO_MODE_DASH;
     return;
   }
   if (canBackward && std::fabs(backwardError) < dashCone) {
     setPower(body, target, -100.0f, power);
-    command = new DashCommand(power);
+    command = std::make_unique<DashCommand>(power);
     mode = GOTO_MODE_DASH;
     return;
   }
@@ -104,7 +105,7 @@ void gotoByDashOrTurn(Point target, float distTolerance, const Body& body, bool 
   const bool turnBackward = canBackward && std::fabs(forwardError) - oneTurn >= turnMargin &&
                             std::fabs(backwardError) - oneTurn < turnMargin;
   TurnAngle turn(turnBackward ? backwardError : forwardError, body, 0.0f);
-  command = turn.getCommand();
+  command = turn.takeCommand();
   mode = GOTO_MODE_TURN;
 }
 
@@ -115,8 +116,6 @@ ExactGotoPoint::ExactGotoPoint(Point target, float distTolerance, const Body& bo
   gotoByDashOrTurn(target, distTolerance, body, canBackward, EXACT_DASH_CONE, EXACT_TURN_MARGIN,
                    &ExactGotoPoint::setDashPower, command, mode);
 }
-
-Command* ExactGotoPoint::getCommand() { return command; }
 
 void ExactGotoPoint::setDashPower(const Body& body, Point target, float direction, float& power) {
   Body copy = body;
@@ -151,8 +150,6 @@ PreciseGotoPoint::PreciseGotoPoint(Point target, float distTolerance, const Body
                    &PreciseGotoPoint::setDashPower, command, mode);
 }
 
-Command* PreciseGotoPoint::getCommand() { return command; }
-
 void PreciseGotoPoint::setDashPower(const Body& body, Point target, float direction, float& power) {
   const bool backward = direction < 0.0f;
   const float sign = backward ? -1.0f : 1.0f;
@@ -183,8 +180,6 @@ DashNormalGotoPoint::DashNormalGotoPoint(const Point& target, float distToleranc
                                          float maxPower, float finalBodyDir) {
   build(target, distTolerance, body, maxPower, &finalBodyDir);
 }
-
-Command* DashNormalGotoPoint::getCommand() { return command; }
 
 void DashNormalGotoPoint::build(const Point& target, float distTolerance, const Body& body,
                                 float maxPower, const float* finalBodyDir) {
@@ -217,19 +212,18 @@ void DashNormalGotoPoint::build(const Point& target, float distTolerance, const 
   // still have one, callers that test for arrival drop it.
   mode = arrived ? GOTO_MODE_ARRIVED : GOTO_MODE_TURN;
   if (aligned && !arrived) {
-    command = new DashCommand(power);
+    command = std::make_unique<DashCommand>(power);
     mode = GOTO_MODE_DASH;
   } else if (aligned && finalBodyDir != nullptr) {
     TurnToAngle turn(*finalBodyDir, body, 0.0f);
-    command = turn.getCommand();
+    command = turn.takeCommand();
   } else {
     TurnToPoint turn(target, body, 0.0f);
-    command = turn.getCommand();
+    command = turn.takeCommand();
   }
   if (finalBodyDir != nullptr && maxPower == 0.0f) {
-    delete command;
     TurnToAngle turn(*finalBodyDir, body, 0.0f);
-    command = turn.getCommand();
+    command = turn.takeCommand();
   }
 }
 
@@ -265,12 +259,10 @@ FreeKickGotoPoint::FreeKickGotoPoint(const Point& ballPos, float kickDir, float 
   }
 
   ExactGotoPoint inner(target, FREE_KICK_TOLERANCE, body, false);
-  command = inner.getCommand();
+  command = inner.takeCommand();
   status =
       !blocked && inner.getMode() == GOTO_MODE_ARRIVED ? GOTO_STATUS_ARRIVED : GOTO_STATUS_MOVING;
 }
-
-Command* FreeKickGotoPoint::getCommand() { return command; }
 
 DashDribbleGotoBall::DashDribbleGotoBall(const Ball& ball, const Body& body) {
   Ball ballCopy = ball;
@@ -290,10 +282,8 @@ DashDribbleGotoBall::DashDribbleGotoBall(const Ball& ball, const Body& body) {
     ballCopy.simulateByDynamics(bodyCopy, 0, BS_NONE, LOOK_AHEAD_TIME);
   }
   if (ballCopy.getDistance(bodyCopy) < reach) {
-    command = dash.release();
+    command = std::move(dash);
   }
 }
-
-Command* DashDribbleGotoBall::getCommand() { return command; }
 
 }  // namespace tovren

@@ -26,9 +26,8 @@ constexpr int GOTO_MODE_TURN = 12;
 // tolerance (strictly) it has arrived and builds no command.
 class ExactGotoPoint : public BasicAction {
  public:
+  // Builds a dash or a turn; none when arrived.
   ExactGotoPoint(Point target, float distTolerance, const Body& body, bool canBackward);
-  // A dash or a turn owned by the caller once taken; null when arrived.
-  Command* getCommand() override;
   int getMode() const { return mode; }
 
   // The power of the dash after which the body, coasting, comes to rest on the target;
@@ -36,7 +35,6 @@ class ExactGotoPoint : public BasicAction {
   static void setDashPower(const Body& body, Point target, float direction, float& power);
 
  private:
-  Command* command = nullptr;
   int mode = GOTO_MODE_ARRIVED;
 };
 
@@ -44,10 +42,9 @@ class ExactGotoPoint : public BasicAction {
 // turn margin, and the power whose step of this cycle ends nearest the target.
 class PreciseGotoPoint : public BasicAction {
  public:
+  // Builds a dash or a turn; none when arrived.
   PreciseGotoPoint(Point target, float distTolerance, const Body& body, bool canBackward,
                    float angleTolerance);
-  // A dash or a turn owned by the caller once taken; null when arrived.
-  Command* getCommand() override;
   int getMode() const { return mode; }
 
   // Tries the powers 0, 5, ... 100 (or 0, -5, ... -100 for a negative direction) and
@@ -55,7 +52,6 @@ class PreciseGotoPoint : public BasicAction {
   static void setDashPower(const Body& body, Point target, float direction, float& power);
 
  private:
-  Command* command = nullptr;
   int mode = GOTO_MODE_ARRIVED;
 };
 
@@ -70,15 +66,12 @@ class DashNormalGotoPoint : public BasicAction {
   DashNormalGotoPoint(const Point& target, float distTolerance, const Body& body, float maxPower);
   DashNormalGotoPoint(const Point& target, float distTolerance, const Body& body, float maxPower,
                       float finalBodyDir);
-  // A dash or a turn, never null, owned by the caller once taken.
-  Command* getCommand() override;
   int getMode() const { return mode; }
 
  private:
   void build(const Point& target, float distTolerance, const Body& body, float maxPower,
              const float* finalBodyDir);
 
-  Command* command = nullptr;
   int mode = GOTO_MODE_TURN;
 };
 
@@ -92,15 +85,12 @@ constexpr int GOTO_STATUS_MOVING = 1;
 // round. Arrived only at the point behind the ball.
 class FreeKickGotoPoint : public BasicAction {
  public:
-  // kickDir: absolute, degrees; behindDist: metres.
+  // kickDir: absolute, degrees; behindDist: metres. Builds a dash or a turn; none within
+  // the tolerance of the point it makes for (arrived, or at a point of the way round).
   FreeKickGotoPoint(const Point& ballPos, float kickDir, float behindDist, const Body& body);
-  // A dash or a turn owned by the caller once taken; null within the tolerance of the
-  // point it makes for (arrived, or at a point of the way round).
-  Command* getCommand() override;
   int getStatus() const { return status; }
 
  private:
-  Command* command = nullptr;
   int status = GOTO_STATUS_MOVING;
 };
 
@@ -110,11 +100,6 @@ class FreeKickGotoPoint : public BasicAction {
 class DashDribbleGotoBall : public BasicAction {
  public:
   DashDribbleGotoBall(const Ball& ball, const Body& body);
-  // The dash, owned by the caller once taken; null when the ball stays out of reach.
-  Command* getCommand() override;
-
- private:
-  Command* command = nullptr;
 };
 
 // Goes towards a target without entering a forbidden area, and first leads the body out
@@ -131,8 +116,6 @@ class ForbiddenAreaGotoPoint : public BasicAction {
   // The strip x > X1, between the two y bounds (given in either order), open towards +x.
   ForbiddenAreaGotoPoint(const Point& target, float X1, float Y1, float Y2, const Body& body);
 
-  // A dash or a turn, never null, owned by the caller once taken.
-  Command* getCommand() override;
   int getStatus() const { return status; }
   // The body stood deep inside the area and is being led out.
   bool isForbiddenSource() const { return forbiddenSource; }
@@ -149,7 +132,6 @@ class ForbiddenAreaGotoPoint : public BasicAction {
   // Takes over the command of the inner go-to; arrival counts only on the straight path.
   void finish(DashNormalGotoPoint& inner, bool straightPath);
 
-  Command* command = nullptr;
   int status = GOTO_STATUS_MOVING;
   bool forbiddenSource = false;
   bool forbiddenTarget = false;

@@ -120,17 +120,14 @@ int goModelOf(int sourcePlace, int targetPlace) {
 // Arrival cannot show here: with a detour point within the trial tolerance the other one
 // lies clearly farther, and the choice is settled before any trial.
 bool wouldDash(const Point& point, const Body& body) {
-  DashNormalGotoPoint trial(point, CIRCLE_TRIAL_TOLERANCE, body, CIRCLE_TRIAL_POWER);
-  delete trial.getCommand();
+  const DashNormalGotoPoint trial(point, CIRCLE_TRIAL_TOLERANCE, body, CIRCLE_TRIAL_POWER);
   return trial.getMode() != GOTO_MODE_TURN;
 }
 
 }  // namespace
 
-Command* ForbiddenAreaGotoPoint::getCommand() { return command; }
-
 void ForbiddenAreaGotoPoint::finish(DashNormalGotoPoint& inner, bool straightPath) {
-  command = inner.getCommand();
+  command = inner.takeCommand();
   status = straightPath && inner.getMode() == GOTO_MODE_ARRIVED ? GOTO_STATUS_ARRIVED
                                                                 : GOTO_STATUS_MOVING;
 }

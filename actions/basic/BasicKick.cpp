@@ -7,6 +7,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <memory>
 
 namespace tovren {
 
@@ -34,10 +35,6 @@ float kickEffectiveness(const Body& body, const Ball& ball) {
 float travelLength(float change, float decay) {
   const float rest = 1.0f - decay;
   return rest > 0.0f ? change / rest : change;
-}
-
-KickCommand* takeKickCommand(BasicAction& inner) {
-  return static_cast<KickCommand*>(inner.getCommand());
 }
 
 }  // namespace
@@ -70,9 +67,10 @@ float BasicKick::directionOfMaxPowerKick(float direction, const Body& body, cons
   return Degree::normalizeAngle(Degree::arcSin(s) + direction);
 }
 
-void BasicKick::takeOver(const BasicKick& inner) {
+void BasicKick::takeOver(BasicKick& inner) {
   possible = inner.possible;
   trajVec = inner.trajVec;
+  command = inner.takeCommand();
 }
 
 KickToDirectionVelocity::KickToDirectionVelocity(float direction, float speed, const Ball& ball,
@@ -101,10 +99,9 @@ KickToDirectionVelocity::KickToDirectionVelocity(float direction, float speed, c
   }
   kickVec.setAsPolar(power, change.getDirection());
   trajVec.setAsPolar(travelLength(length, ball.getDecay()), wanted.getDirection());
-  command = new KickCommand(kickVec.getMagnitude(), Degree::normalizeAngle(kickVec.getDirection()));
+  command = std::make_unique<KickCommand>(kickVec.getMagnitude(),
+                                          Degree::normalizeAngle(kickVec.getDirection()));
 }
-
-Command* KickToDirectionVelocity::getCommand() { return command; }
 
 KickToPointVelocity::KickToPointVelocity(const Point& target, float speed, const Ball& ball,
                                          const Body& body, float extraPower)
@@ -113,10 +110,7 @@ KickToPointVelocity::KickToPointVelocity(const Point& target, float speed, const
   toTarget.setByPoints(ball.getPos(), target);
   KickToDirectionVelocity inner(toTarget.getDirection(), speed, ball, body, extraPower);
   takeOver(inner);
-  command = takeKickCommand(inner);
 }
-
-Command* KickToPointVelocity::getCommand() { return command; }
 
 KickToPointArriveVelocity::KickToPointArriveVelocity(const Point& target, float endSpeed,
                                                      const Ball& ball, const Body& body,
@@ -129,10 +123,7 @@ KickToPointArriveVelocity::KickToPointArriveVelocity(const Point& target, float 
   const float speed = decay * endSpeed + (1.0f - decay) * toTarget.getMagnitude();
   KickToDirectionVelocity inner(toTarget.getDirection(), speed, ball, body, extraPower);
   takeOver(inner);
-  command = takeKickCommand(inner);
 }
-
-Command* KickToPointArriveVelocity::getCommand() { return command; }
 
 KickToPointCycles::KickToPointCycles(const Point& target, float cycles, const Ball& ball,
                                      const Body& body, float extraPower)
@@ -153,20 +144,18 @@ KickToPointCycles::KickToPointCycles(const Point& target, float cycles, const Ba
   }
   KickToDirectionVelocity inner(toTarget.getDirection(), speed, ball, body, extraPower);
   takeOver(inner);
-  command = takeKickCommand(inner);
   if (!cyclesValid) {
     possible = false;
   }
 }
-
-Command* KickToPointCycles::getCommand() { return command; }
 
 namespace {
 
 // The maximum-power kick along an absolute direction: cancel the ball's sideways motion
 // and put the rest of the acceleration along the direction. Returns whether the
 // sideways motion could be cancelled.
-bool buildFastKick(float direction, const Ball& ball, const Body& body, KickCommand*& command) {
+bool buildFastKick(float direction, const Ball& ball, const Body& body,
+                   std::unique_ptr<Command>& command) {
   const float maxAccel =
       ball.getKickPowerRate() * body.getMaxPower() * kickEffectiveness(body, ball);
   Vector vel = ball.getVel();
@@ -184,8 +173,8 @@ bool buildFastKick(float direction, const Ball& ball, const Body& body, KickComm
     accel.setAsCartesian(1.0f, 0.0f);
   }
   accel.rotate(direction);
-  command = new KickCommand(body.getMaxPower(),
-                            Degree::normalizeAngle(accel.getDirection() - body.getBodyDir()));
+  command = std::make_unique<KickCommand>(
+      body.getMaxPower(), Degree::normalizeAngle(accel.getDirection() - body.getBodyDir()));
   return possible;
 }
 
@@ -196,8 +185,6 @@ FastKickToDir::FastKickToDir(float direction, const Ball& ball, const Body& body
   possible = buildFastKick(direction, ball, body, command);
 }
 
-Command* FastKickToDir::getCommand() { return command; }
-
 FastKickToPoint::FastKickToPoint(const Point& target, const Ball& ball, const Body& body)
     : target(target), ball(&ball), body(&body) {
   Vector toTarget;
@@ -205,16 +192,11 @@ FastKickToPoint::FastKickToPoint(const Point& target, const Ball& ball, const Bo
   possible = buildFastKick(toTarget.getDirection(), ball, body, command);
 }
 
-Command* FastKickToPoint::getCommand() { return command; }
-
 StopBall::StopBall(const Ball& ball, const Body& body, float extraPower)
     : ball(&ball), body(&body), extraPower(extraPower) {
   const Vector& vel = ball.getVel();
   KickToDirectionVelocity inner(vel.getDirection(), vel.getMagnitude(), ball, body, extraPower);
   takeOver(inner);
-  command = takeKickCommand(inner);
 }
-
-Command* StopBall::getCommand() { return command; }
 
 }  // namespace tovren

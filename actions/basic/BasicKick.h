@@ -13,7 +13,6 @@ namespace tovren {
 
 class Ball;
 class Body;
-class KickCommand;
 
 class BasicKick : public BasicAction {
  public:
@@ -37,9 +36,8 @@ class BasicKick : public BasicAction {
 
  protected:
   BasicKick() = default;
-  // Takes over an inner velocity kick's flag and travel vector (its command is taken
-  // through its getCommand()).
-  void takeOver(const BasicKick& inner);
+  // Takes over an inner velocity kick's flag, travel vector and command.
+  void takeOver(BasicKick& inner);
 
   Vector kickVec;
   Vector trajVec;
@@ -52,7 +50,6 @@ class KickToDirectionVelocity : public BasicKick {
  public:
   KickToDirectionVelocity(float direction, float speed, const Ball& ball, const Body& body,
                           float extraPower);
-  Command* getCommand() override;
 
  private:
   float direction;
@@ -60,8 +57,6 @@ class KickToDirectionVelocity : public BasicKick {
   const Ball* ball;  // the caller's, not owned
   const Body* body;  // the caller's, not owned
   float extraPower;
-  // Built by the constructor; owned by the caller once taken through getCommand().
-  KickCommand* command = nullptr;
 };
 
 // Sends the ball from its position towards the target with the given first speed.
@@ -69,7 +64,6 @@ class KickToPointVelocity : public BasicKick {
  public:
   KickToPointVelocity(const Point& target, float speed, const Ball& ball, const Body& body,
                       float extraPower);
-  Command* getCommand() override;
 
  private:
   Point target;
@@ -77,7 +71,6 @@ class KickToPointVelocity : public BasicKick {
   const Ball* ball;
   const Body* body;
   float extraPower;
-  KickCommand* command = nullptr;  // owned by the caller once taken
 };
 
 // Sends the ball towards the target so that it arrives there with the end speed.
@@ -85,7 +78,6 @@ class KickToPointArriveVelocity : public BasicKick {
  public:
   KickToPointArriveVelocity(const Point& target, float endSpeed, const Ball& ball, const Body& body,
                             float extraPower);
-  Command* getCommand() override;
 
  private:
   Point target;
@@ -93,7 +85,6 @@ class KickToPointArriveVelocity : public BasicKick {
   const Ball* ball;
   const Body* body;
   float extraPower;
-  KickCommand* command = nullptr;  // owned by the caller once taken
 };
 
 // Sends the ball towards the target so that it covers the distance in the given number of
@@ -103,7 +94,6 @@ class KickToPointCycles : public BasicKick {
  public:
   KickToPointCycles(const Point& target, float cycles, const Ball& ball, const Body& body,
                     float extraPower);
-  Command* getCommand() override;
 
  private:
   Point target;
@@ -111,7 +101,6 @@ class KickToPointCycles : public BasicKick {
   const Ball* ball;
   const Body* body;
   float extraPower;
-  KickCommand* command = nullptr;  // owned by the caller once taken
 };
 
 // The kick at the body's maximum power along an absolute direction; possible when the
@@ -119,39 +108,33 @@ class KickToPointCycles : public BasicKick {
 class FastKickToDir : public BasicKick {
  public:
   FastKickToDir(float direction, const Ball& ball, const Body& body);
-  Command* getCommand() override;
 
  private:
   float direction;
   const Ball* ball;
   const Body* body;
-  KickCommand* command = nullptr;  // owned by the caller once taken
 };
 
 // The maximum-power kick along the direction from the body's position to the target.
 class FastKickToPoint : public BasicKick {
  public:
   FastKickToPoint(const Point& target, const Ball& ball, const Body& body);
-  Command* getCommand() override;
 
  private:
   Point target;
   const Ball* ball;
   const Body* body;
-  KickCommand* command = nullptr;  // owned by the caller once taken
 };
 
 // The kick that keeps the ball's velocity as it is (power 0).
 class StopBall : public BasicKick {
  public:
   StopBall(const Ball& ball, const Body& body, float extraPower);
-  Command* getCommand() override;
 
  private:
   const Ball* ball;
   const Body* body;
   float extraPower;
-  KickCommand* command = nullptr;  // owned by the caller once taken
 };
 
 }  // namespace tovren

@@ -9,6 +9,7 @@
 #include "worldmodel/Player.h"
 
 #include <cmath>
+#include <memory>
 
 namespace tovren {
 
@@ -56,14 +57,14 @@ float BasicTurn::clampMoment(float moment, const Player& player) {
   return moment;
 }
 
-void BasicTurn::takeOver(const BasicTurn& inner) {
+void BasicTurn::takeOver(BasicTurn& inner) {
   deltaAngle = inner.deltaAngle;
   necessaryTurnAngle = inner.necessaryTurnAngle;
   requestedTargetAngle = inner.requestedTargetAngle;
   performedTurnAngle = inner.performedTurnAngle;
   performedTurnMoment = inner.performedTurnMoment;
   oneTurnPossible = inner.oneTurnPossible;
-  command = inner.command;
+  command = inner.takeCommand();
 }
 
 TurnAngle::TurnAngle(float relativeAngle, const Body& body, float tolerance) {
@@ -82,34 +83,26 @@ TurnAngle::TurnAngle(float relativeAngle, const Body& body, float tolerance) {
     deltaAngle = std::fabs(performedTurnAngle - relativeAngle);
     oneTurnPossible = deltaAngle <= tolerance;
   }
-  command = new TurnCommand(performedTurnMoment);
+  command = std::make_unique<TurnCommand>(performedTurnMoment);
 }
-
-Command* TurnAngle::getCommand() { return command; }
 
 TurnToAngle::TurnToAngle(float direction, const Body& body, float tolerance) {
   // Not normalised here: the inner turn normalises it for the moment only.
-  const TurnAngle inner(direction - body.getBodyDir(), body, tolerance);
+  TurnAngle inner(direction - body.getBodyDir(), body, tolerance);
   takeOver(inner);
 }
-
-Command* TurnToAngle::getCommand() { return command; }
 
 TurnToPoint::TurnToPoint(const Point& point, const Body& body, float tolerance) {
   const Point next = body.getPos() + body.getVel();
   Vector toPoint;
   toPoint.setByPoints(next, point);
-  const TurnToAngle inner(toPoint.getDirection(), body, tolerance);
+  TurnToAngle inner(toPoint.getDirection(), body, tolerance);
   takeOver(inner);
 }
-
-Command* TurnToPoint::getCommand() { return command; }
 
 TurnToObject::TurnToObject(const Object& object, const Body& body, float tolerance) {
-  const TurnToPoint inner(object.getPos(), body, tolerance);
+  TurnToPoint inner(object.getPos(), body, tolerance);
   takeOver(inner);
 }
-
-Command* TurnToObject::getCommand() { return command; }
 
 }  // namespace tovren

@@ -12,7 +12,6 @@ namespace tovren {
 class Body;
 class Object;
 class Player;
-class TurnCommand;
 struct Point;
 
 class BasicTurn : public BasicAction {
@@ -44,7 +43,7 @@ class BasicTurn : public BasicAction {
  protected:
   BasicTurn() = default;
   // Takes over an inner turn's results and its command.
-  void takeOver(const BasicTurn& inner);
+  void takeOver(BasicTurn& inner);
 
   float deltaAngle = 0.0f;
   float necessaryTurnAngle = 0.0f;
@@ -52,36 +51,30 @@ class BasicTurn : public BasicAction {
   float performedTurnAngle = 0.0f;
   float performedTurnMoment = 0.0f;
   bool oneTurnPossible = false;
-  // Built by the constructor; owned by the caller once taken through getCommand().
-  TurnCommand* command = nullptr;
 };
 
 // Turns by an angle relative to the body direction (degrees, not normalised).
 class TurnAngle : public BasicTurn {
  public:
   TurnAngle(float relativeAngle, const Body& body, float tolerance);
-  Command* getCommand() override;
 };
 
 // Turns to an absolute body direction (degrees).
 class TurnToAngle : public BasicTurn {
  public:
   TurnToAngle(float direction, const Body& body, float tolerance);
-  Command* getCommand() override;
 };
 
 // Turns towards a point, aimed from where the body will be after its current velocity.
 class TurnToPoint : public BasicTurn {
  public:
   TurnToPoint(const Point& point, const Body& body, float tolerance);
-  Command* getCommand() override;
 };
 
 // Turns towards an object's current position.
 class TurnToObject : public BasicTurn {
  public:
   TurnToObject(const Object& object, const Body& body, float tolerance);
-  Command* getCommand() override;
 };
 
 }  // namespace tovren

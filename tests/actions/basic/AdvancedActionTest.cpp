@@ -151,16 +151,19 @@ TEST(AdvancedAction, ExecutePublishesACopyTheCallerOwns) {
   SayDecisionFlags flags;
   EXPECT_NEAR(action->getValue(), 42.0f, kTolerance);
   action->execute(flags);
-  std::unique_ptr<Command> published(action->getCommand());
+  const Command* seen = action->getCommand();
+  std::unique_ptr<Command> published = action->takeCommand();
   ASSERT_NE(published, nullptr);
-  EXPECT_EQ(action->getCommand(), published.get());
+  EXPECT_EQ(published.get(), seen);
+  EXPECT_EQ(action->getCommand(), nullptr);
   const Command* prepared = static_cast<FixedAction&>(*action).getPrepared();
   EXPECT_NE(published.get(), prepared);
   EXPECT_EQ(published->toString(), "(dash 42.00)");
   EXPECT_EQ(action->getType(), DT_PASS);
   EXPECT_TRUE(flags.beforePass);
-  // The action is freed through its base with its prepared command; the published one
-  // outlives it.
+  // The action is freed through its base with its prepared command and a published one
+  // not taken; the one taken outlives it.
+  action->execute(flags);
   action.reset();
   EXPECT_EQ(published->toString(), "(dash 42.00)");
 }

@@ -21,9 +21,7 @@ constexpr float kTolerance = 1e-3f;
 // Far more cycles than any of the walks below needs.
 constexpr int kMaxWalkCycles = 60;
 
-std::unique_ptr<Command> take(BasicAction& skill) {
-  return std::unique_ptr<Command>(skill.getCommand());
-}
+std::unique_ptr<Command> take(BasicAction& skill) { return skill.takeCommand(); }
 
 float dashPower(const Command* command) {
   const auto* dash = dynamic_cast<const DashCommand*>(command);
@@ -56,7 +54,7 @@ template <typename MakeSkill>
 int walk(Body& body, MakeSkill makeSkill) {
   for (int cycle = 0; cycle < kMaxWalkCycles; ++cycle) {
     auto skill = makeSkill(body);
-    std::unique_ptr<Command> command(skill.getCommand());
+    std::unique_ptr<Command> command = skill.takeCommand();
     if (skill.getMode() == GOTO_MODE_ARRIVED) {
       return cycle;
     }

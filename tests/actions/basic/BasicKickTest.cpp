@@ -25,14 +25,10 @@ using support::touchingDistance;
 constexpr float kTolerance = 1e-4f;
 constexpr float kVelocityTolerance = 1e-4f;
 
-std::unique_ptr<KickCommand> take(BasicAction& skill) {
-  Command* command = skill.getCommand();
-  auto* kick = dynamic_cast<KickCommand*>(command);
+std::unique_ptr<KickCommand> take(const BasicAction& skill) {
+  const auto* kick = commandAs<KickCommand>(skill.getCommand());
   EXPECT_NE(kick, nullptr);
-  if (kick == nullptr) {
-    delete command;
-  }
-  return std::unique_ptr<KickCommand>(kick);
+  return kick != nullptr ? std::make_unique<KickCommand>(*kick) : nullptr;
 }
 
 bool isFiniteText(const Command& command) {

@@ -19,9 +19,7 @@ using support::polar;
 constexpr float kTolerance = 1e-4f;
 
 // Takes the skill's command over, as a caller does.
-std::unique_ptr<Command> take(BasicAction& skill) {
-  return std::unique_ptr<Command>(skill.getCommand());
-}
+std::unique_ptr<Command> take(BasicAction& skill) { return skill.takeCommand(); }
 
 float momentOf(const Command& command) {
   const auto* turn = dynamic_cast<const TurnCommand*>(&command);

@@ -26,7 +26,7 @@ constexpr float kStaminaThreshold = 2550.0f;
 // The power of the dash the skill gives, or -1 when it gives none.
 float dashPowerOf(const Ball& ball, const Body& body) {
   DashDribbleGotoBall skill(ball, body);
-  std::unique_ptr<Command> command(skill.getCommand());
+  std::unique_ptr<Command> command = skill.takeCommand();
   if (command == nullptr) {
     return -1.0f;
   }

@@ -32,7 +32,7 @@ constexpr float kY2 = 20.0f;
 constexpr int kMaxWalkCycles = 150;
 
 std::string textOf(BasicAction& skill) {
-  std::unique_ptr<Command> command(skill.getCommand());
+  std::unique_ptr<Command> command = skill.takeCommand();
   return command != nullptr ? command->toString() : std::string("null");
 }
 
@@ -363,7 +363,7 @@ TEST(ForbiddenAreaCircle, WalksAroundTheCircleToTheTarget) {
   int cycle = 0;
   for (; cycle < kMaxWalkCycles; ++cycle) {
     ForbiddenAreaGotoPoint skill(target, center, kRadius, body, false);
-    std::unique_ptr<Command> command(skill.getCommand());
+    std::unique_ptr<Command> command = skill.takeCommand();
     ASSERT_NE(command, nullptr);
     if (skill.getStatus() == GOTO_STATUS_ARRIVED) {
       break;
@@ -628,7 +628,7 @@ TEST(ForbiddenAreaRect, WalksRoundTheStripToTheOtherSide) {
     corners += run.goModel != 0 ? 1 : 0;
     ASSERT_FALSE(run.forbiddenSource) << "cycle " << cycle;
     ForbiddenAreaGotoPoint skill(target, kX1, kY1, kY2, body);
-    std::unique_ptr<Command> command(skill.getCommand());
+    std::unique_ptr<Command> command = skill.takeCommand();
     support::simulateCycle(body, command.get());
   }
   EXPECT_LT(cycle, kMaxWalkCycles);

@@ -22,7 +22,7 @@ constexpr float kBodySize = 0.3f;
 constexpr float kBehind = 0.5f;
 
 std::string textOf(BasicAction& skill) {
-  std::unique_ptr<Command> command(skill.getCommand());
+  std::unique_ptr<Command> command = skill.takeCommand();
   return command != nullptr ? command->toString() : std::string("null");
 }
 
@@ -105,7 +105,7 @@ TEST(FreeKickGotoPoint, WalksAroundTheBallAndArrivesBehindIt) {
     int cycle = 0;
     for (; cycle < kMaxWalkCycles; ++cycle) {
       FreeKickGotoPoint skill(ball, kickDir, kBehind, body);
-      std::unique_ptr<Command> command(skill.getCommand());
+      std::unique_ptr<Command> command = skill.takeCommand();
       if (skill.getStatus() == GOTO_STATUS_ARRIVED) {
         break;
       }
