@@ -130,6 +130,13 @@ void Ball::executeABVR(const Body& body) {
   }
 }
 
+float Ball::getKickEffectiveness(const Body& body) const {
+  const float margin = body.getKickableMargin();
+  if (!(margin > 0.0f)) return 0.0f;
+  const float gap = bodyVec.getMagnitude() - body.getSize() - size;
+  return 1.0f - 0.25f * gap / margin - 0.25f * std::abs(bodyVec.getDirection()) / 180.0f;
+}
+
 void Ball::simulateByAction(const Body& body, const Command* command, bool carry) {
   if (command == nullptr) return;
   switch (command->getKind()) {
@@ -137,13 +144,10 @@ void Ball::simulateByAction(const Body& body, const Command* command, bool carry
       const auto& kick = static_cast<const KickCommand&>(*command);
       float direction = kick.getDirection();
       TOVREN_CHECK(direction >= body.getMinMoment() && direction <= body.getMaxMoment());
-      float dist = bodyVec.getMagnitude() - body.getSize() - size;
-      float distPart =
-          body.getKickableMargin() > 0.0f ? 0.25f * dist / body.getKickableMargin() : 0.0f;
-      float effectiveness = 1.0f - distPart - 0.25f * std::abs(bodyVec.getDirection()) / 180.0f;
       float power = std::min(kick.getPower(), body.getMaxPower());
       Vector accel;
-      accel.setAsPolar(power * kickPowerRate * effectiveness, body.getBodyDir() + direction);
+      accel.setAsPolar(power * kickPowerRate * getKickEffectiveness(body),
+                       body.getBodyDir() + direction);
       if (accel.getMagnitude() > accelMax) accel.setAsPolar(accelMax, accel.getDirection());
       vel += accel;
       capSpeed(vel, speedMax);

@@ -27,6 +27,12 @@ class Ball : public Object {
   // Velocity from two close sightings in consecutive sees.
   void executeABVR(const Body& body);
 
+  // The share of a kick's power that reaches the ball where it lies relative to the body:
+  // 1 touching the body straight ahead, a quarter less at the edge of the kickable area
+  // and a quarter less straight behind; 0 or less out of reach. A body without kickable
+  // margin reaches nothing: 0.
+  float getKickEffectiveness(const Body& body) const;
+
   // The agent's command of this cycle applied to the ball's velocity; with carry a
   // move takes the ball along.
   void simulateByAction(const Body& body, const Command* command, bool carry);

@@ -16,19 +16,6 @@ namespace {
 // The nominal power limit; callers allow extra power above it.
 constexpr float NOMINAL_MAX_POWER = 100.0f;
 
-// 1 for a ball touching the body straight ahead, 0.5 at the edge of the kickable area
-// straight behind; 0 or less for a ball out of reach. A body without kickable margin
-// reaches nothing.
-float kickEffectiveness(const Body& body, const Ball& ball) {
-  const float margin = body.getKickableMargin();
-  if (!(margin > 0.0f)) {
-    return 0.0f;
-  }
-  const Vector& rel = ball.getBodyVec();
-  const float gap = rel.getMagnitude() - body.getSize() - ball.getSize();
-  return 1.0f - 0.25f * gap / margin - 0.25f * std::fabs(rel.getDirection()) / 180.0f;
-}
-
 // The length of the travel vector: the change divided by (1 - decay), the whole distance
 // a ball given that much speed covers. A ball that never slows down has no finite
 // distance; the change itself stands for it then.
@@ -40,7 +27,7 @@ float travelLength(float change, float decay) {
 }  // namespace
 
 float BasicKick::needKick(float acceleration, const Body& body, const Ball& ball) {
-  const float effectiveness = kickEffectiveness(body, ball);
+  const float effectiveness = ball.getKickEffectiveness(body);
   if (!(effectiveness > 0.0f)) {
     return FLT_MAX;
   }
@@ -49,7 +36,7 @@ float BasicKick::needKick(float acceleration, const Body& body, const Ball& ball
 
 float BasicKick::directionOfMaxPowerKick(float direction, const Body& body, const Ball& ball,
                                          float power) {
-  const float maxAccel = ball.getKickPowerRate() * power * kickEffectiveness(body, ball);
+  const float maxAccel = ball.getKickPowerRate() * power * ball.getKickEffectiveness(body);
   const Vector& vel = ball.getVel();
   const float across = vel.getX() * Degree::sin(direction) - vel.getY() * Degree::cos(direction);
   float s;
@@ -85,7 +72,7 @@ KickToDirectionVelocity::KickToDirectionVelocity(float direction, float speed, c
 
   float power = 0.0f;
   possible = false;
-  const float effectiveness = kickEffectiveness(body, ball);
+  const float effectiveness = ball.getKickEffectiveness(body);
   const float powerRate = ball.getKickPowerRate();
   if (effectiveness > 0.0f && powerRate > 0.0f) {
     power = needKick(length, body, ball) / powerRate;
@@ -157,7 +144,7 @@ namespace {
 bool buildFastKick(float direction, const Ball& ball, const Body& body,
                    std::unique_ptr<Command>& command) {
   const float maxAccel =
-      ball.getKickPowerRate() * body.getMaxPower() * kickEffectiveness(body, ball);
+      ball.getKickPowerRate() * body.getMaxPower() * ball.getKickEffectiveness(body);
   Vector vel = ball.getVel();
   vel.rotate(-direction);
   const float cross = -vel.getY();

@@ -58,6 +58,18 @@ TEST(BallKick, AtTheEdgeOfTheKickableAreaAQuarterIsLost) {
   EXPECT_NEAR(edgeSide.getVel().getMagnitude(), 2.7f * 0.625f, TOLERANCE);
 }
 
+TEST(BallKick, BodyWithoutKickableMarginMovesNothing) {
+  // As the kick skills plan it: no margin, no reach, whatever the gap.
+  Body body = originBody();
+  ConfigGroup type = support::RecordedParams::get().getPlayerType(0);
+  type.add("kickable_margin", "0");
+  body.setType(0, type);
+  Ball ball = support::makeBallNearBody(body, 0.385f, 0.0f);
+  KickCommand kick(100.0f, 0.0f);
+  ball.simulateByAction(body, &kick, false);
+  EXPECT_EQ(ball.getVel().getMagnitude(), 0.0f);
+}
+
 TEST(BallKick, PowerAndSpeedAreCapped) {
   Body body = originBody();
   Ball strong = support::makeBallNearBody(body, 0.5f, 0.0f);
