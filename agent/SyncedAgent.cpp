@@ -45,6 +45,14 @@ constexpr double kSeeOverdueDivisor = 6.0;
 constexpr double kLateShare = 0.9;
 // Within this many ms of the end of the cycle nothing goes any more.
 constexpr int kNoSendMS = 2;
+// The view width that keeps the see in step with the cycle depends on when the last see
+// came, against bounds a part of the cycle (the cycle divided by these) before mid-cycle.
+// A see up to the early bound keeps a normal view in step; a later one needs narrow.
+constexpr double kSyncedEarlyDivisor = 6.66;
+// A normal view turns narrow only for a see before this bound.
+constexpr double kSyncedNarrowDivisor = 50.0;
+// A wide view stays in step only for a see up to this bound.
+constexpr double kSyncedWideDivisor = 20.0;
 
 // Keeps a prediction that falls by a cycle at every sense_body inside the int range
 // over any length of silence; a prediction this far back is simply overdue.
@@ -83,6 +91,9 @@ Execution bodyExecution(const Command* command, const Body& body) {
   }
   return changed ? Execution::EXECUTED : Execution::NOT_EXECUTED;
 }
+
+// A bound for the last see's arrival (ms into the cycle): mid-cycle less a part of it.
+double beforeMidCycle(double cycle, double divisor) { return 0.5 * cycle - cycle / divisor; }
 
 bool isKnownWidth(ViewModeWidth width) {
   return width == VMW_NARROW || width == VMW_NORMAL || width == VMW_WIDE;
@@ -210,20 +221,21 @@ int SyncedAgent::getLastSeeReceiveMS() const {
 ViewModeWidth SyncedAgent::getSyncedNarrow() const {
   const double cycle = getCycleLength();
   const double lastSee = getLastSeeReceiveMS();
-  return lastSee <= 0.5 * cycle - cycle / 6.66 ? VMW_NORMAL : VMW_NARROW;
+  return lastSee <= beforeMidCycle(cycle, kSyncedEarlyDivisor) ? VMW_NORMAL : VMW_NARROW;
 }
 
 ViewModeWidth SyncedAgent::getSyncedNormal() const {
   const double cycle = getCycleLength();
   const double lastSee = getLastSeeReceiveMS();
-  const bool narrow = 0.5 * cycle - cycle / 6.66 <= lastSee && lastSee < 0.5 * cycle - cycle / 50;
+  const bool narrow = beforeMidCycle(cycle, kSyncedEarlyDivisor) <= lastSee &&
+                      lastSee < beforeMidCycle(cycle, kSyncedNarrowDivisor);
   return narrow ? VMW_NARROW : VMW_NORMAL;
 }
 
 ViewModeWidth SyncedAgent::getSyncedWide() const {
   const double cycle = getCycleLength();
   const double lastSee = getLastSeeReceiveMS();
-  return lastSee <= 0.5 * cycle - cycle / 20 ? VMW_WIDE : VMW_NARROW;
+  return lastSee <= beforeMidCycle(cycle, kSyncedWideDivisor) ? VMW_WIDE : VMW_NARROW;
 }
 
 int SyncedAgent::getQuickLevel() const {

@@ -18,6 +18,30 @@ namespace {
 
 // Sightings closer than this give a velocity from two consecutive positions.
 constexpr float CLOSE_SIGHTING_DIST = 7.5f;
+// A ball not seen for more than this many cycles may have been taken by anyone: it is
+// kept where it was last placed.
+constexpr unsigned int UNSEEN_HELD_CYCLES = 5;
+// Growth per cycle of the deviations (metres, metres per cycle) of a ball that moves
+// unwatched or at another player's feet: it may be kicked at any moment, so it is taken
+// to spread at half the ball's top speed.
+constexpr float UNWATCHED_POS_DEVIATION_STEP = 1.5f;
+constexpr float UNWATCHED_VEL_DEVIATION_STEP = 0.03f;
+// A ball free or at the agent's feet only drifts: its position grows uncertain with its
+// speed, by a floor at least; what a see will show of it, less so.
+constexpr float TRACKED_POS_DEVIATION_RATE = 0.3f;
+constexpr float TRACKED_POS_DEVIATION_MIN = 0.3f;
+constexpr float TRACKED_SEE_DEVIATION_RATE = 0.5f;
+constexpr float TRACKED_SEE_DEVIATION_STEP = 0.1f;
+constexpr float TRACKED_VEL_DEVIATION_STEP = 0.01f;
+// Overlap mode: how deep inside the body (metres) the ball must be, so that a ball the
+// sizes only graze is left to roll.
+constexpr float OVERLAP_COLLISION_DEPTH = 0.075f;
+// Sensed mode: when the body felt a collision, a ball this much beyond touching (metres)
+// is still the one it met; the see places the ball only to about that.
+constexpr float SENSED_COLLISION_REACH = 0.2f;
+// A ball that meets the body bounces back with this share of its velocity, as the
+// server's collision does.
+constexpr float COLLISION_BOUNCE = -0.1f;
 
 void capDeviation(float& deviation, float cap) {
   if (deviation > cap) deviation = cap;
@@ -165,13 +189,13 @@ void Ball::simulateByAction(const Body& body, const Command* command, bool carry
   }
 }
 
-void Ball::simulateByDynamics(const Body& body, unsigned int collisionMode, BallStatus ballStatus,
-                              unsigned int time) {
+void Ball::simulateByDynamics(const Body& body, BallCollisionMode collisionMode,
+                              BallStatus ballStatus, unsigned int time) {
   enum Case { PLAIN, HELD, TRACKED, NONE };
   Case motion = PLAIN;
   if (time == LOOK_AHEAD_TIME) {
     motion = PLAIN;
-  } else if (time - seeTime > 5) {
+  } else if (time - seeTime > UNSEEN_HELD_CYCLES) {
     motion = HELD;
   } else if (ballStatus == BS_NONE) {
     motion = PLAIN;
@@ -189,20 +213,20 @@ void Ball::simulateByDynamics(const Body& body, unsigned int collisionMode, Ball
     case HELD:
       if (motion == PLAIN) pos += vel;
       vel *= decay;
-      posDeviation += 1.5f;
-      validPosDeviation += 1.5f;
-      seePosDeviation += 1.5f;
-      velDeviation += 0.03f;
+      posDeviation += UNWATCHED_POS_DEVIATION_STEP;
+      validPosDeviation += UNWATCHED_POS_DEVIATION_STEP;
+      seePosDeviation += UNWATCHED_POS_DEVIATION_STEP;
+      velDeviation += UNWATCHED_VEL_DEVIATION_STEP;
       break;
     case TRACKED: {
       pos += vel;
       vel *= decay;
       float speed = vel.getMagnitude();
-      float growth = std::max(0.3f * speed, 0.3f);
+      float growth = std::max(TRACKED_POS_DEVIATION_RATE * speed, TRACKED_POS_DEVIATION_MIN);
       posDeviation += growth;
       validPosDeviation += growth;
-      seePosDeviation += 0.5f * speed + 0.1f;
-      velDeviation += 0.01f;
+      seePosDeviation += TRACKED_SEE_DEVIATION_RATE * speed + TRACKED_SEE_DEVIATION_STEP;
+      velDeviation += TRACKED_VEL_DEVIATION_STEP;
       break;
     }
     case NONE:
@@ -218,11 +242,16 @@ void Ball::simulateByDynamics(const Body& body, unsigned int collisionMode, Ball
   float d = absVec.getMagnitude();
   float s = body.getSize() + size;
   bool hit = false;
-  if (collisionMode == 1) {
-    hit = d <= s - 0.075f;
-  } else if (collisionMode == 2) {
-    hit = (body.getCollisionStatus() == TA_YES && d <= s + 0.2f) ||
-          (body.getCollisionStatus() == TA_DONT_KNOW && d <= s);
+  switch (collisionMode) {
+    case BCM_OVERLAP:
+      hit = d <= s - OVERLAP_COLLISION_DEPTH;
+      break;
+    case BCM_SENSED:
+      hit = (body.getCollisionStatus() == TA_YES && d <= s + SENSED_COLLISION_REACH) ||
+            (body.getCollisionStatus() == TA_DONT_KNOW && d <= s);
+      break;
+    case BCM_NONE:
+      break;
   }
   if (!hit) {
     collision = false;
@@ -234,7 +263,7 @@ void Ball::simulateByDynamics(const Body& body, unsigned int collisionMode, Ball
   Vector back;
   back.setAsPolar(s - d, vel.getDirection());
   pos -= back;
-  vel *= -0.1f;
+  vel *= COLLISION_BOUNCE;
   updateRelativeVecs(body);
 }
 

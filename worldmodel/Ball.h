@@ -8,6 +8,13 @@ namespace tovren {
 class Body;
 class Command;
 
+// How a dynamics step tests whether the ball met the agent's body.
+enum BallCollisionMode : unsigned int {
+  BCM_NONE = 0,     // never: plain look-ahead
+  BCM_OVERLAP = 1,  // only a ball clearly inside the body
+  BCM_SENSED = 2    // as far as the body's sensed collision status allows
+};
+
 class Ball : public Object {
  public:
   Ball();
@@ -36,8 +43,8 @@ class Ball : public Object {
   // The agent's command of this cycle applied to the ball's velocity; with carry a
   // move takes the ball along.
   void simulateByAction(const Body& body, const Command* command, bool carry);
-  // One cycle of motion; time LOOK_AHEAD_TIME (with mode 0 and BS_NONE) for look-ahead.
-  void simulateByDynamics(const Body& body, unsigned int collisionMode, BallStatus ballStatus,
+  // One cycle of motion; time LOOK_AHEAD_TIME (with BCM_NONE and BS_NONE) for look-ahead.
+  void simulateByDynamics(const Body& body, BallCollisionMode collisionMode, BallStatus ballStatus,
                           unsigned int time);
 
   bool isCollision() const { return collision; }

@@ -31,6 +31,13 @@ constexpr float POINTED_STAMINA_MAX_OTHERWISE = 3850.0f;
 constexpr float FULL_IDENTIFY_DIST = 20.0f;
 constexpr float HALF_IDENTIFY_DIST = 40.0f;
 constexpr float QUARTER_IDENTIFY_DIST = 65535.0f;
+// A player is taken to lie within this share of his position deviation from where he is
+// believed to be when judging whether the agent would see him.
+constexpr float SEEN_DEVIATION_SHARE = 0.75f;
+// Growth per cycle of the deviations of a player the model moves on its own: his position
+// by about a player's top speed (metres), his velocity a little.
+constexpr float UNSEEN_POS_DEVIATION_STEP = 1.0f;
+constexpr float UNSEEN_VEL_DEVIATION_STEP = 0.02f;
 
 const unsigned int POST_OF_UNIFORM[12] = {0, 1, 11, 9, 10, 8, 5, 4, 3, 2, 6, 7};
 
@@ -248,7 +255,7 @@ void Player::setByAnotherPlayer(const Player& other, const Body& body) {
 
 bool Player::canBodySee(const Vector&, float viewHalfAngle, float visibleDistance) const {
   float d = absVec.getMagnitude();
-  float r = 0.75f * posDeviation;
+  float r = SEEN_DEVIATION_SHARE * posDeviation;
   if (visibleDistance > d + r) return true;
   float range = model == PLM_FULL   ? FULL_IDENTIFY_DIST
                 : model == PLM_HALF ? HALF_IDENTIFY_DIST
@@ -310,9 +317,9 @@ void Player::simulateByDynamics(const Body& body) {
   }
   pos += vel;
   vel *= decay;
-  posDeviation += 1.0f;
-  validPosDeviation += 1.0f;
-  velDeviation += 0.02f;
+  posDeviation += UNSEEN_POS_DEVIATION_STEP;
+  validPosDeviation += UNSEEN_POS_DEVIATION_STEP;
+  velDeviation += UNSEEN_VEL_DEVIATION_STEP;
   capDeviation(posDeviation, MAX_POS_DEVIATION);
   capDeviation(validPosDeviation, MAX_POS_DEVIATION);
   capDeviation(velDeviation, MAX_VEL_DEVIATION);

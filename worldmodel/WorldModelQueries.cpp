@@ -51,7 +51,7 @@ float rolledOutX(const Ball& ball, const Body& body) {
   Ball copy = ball;
   for (unsigned int step = 0;
        step < SHOT_ROLL_OUT_MAX_STEPS && copy.getVel().getMagnitude() > SHOT_STOP_SPEED; ++step) {
-    copy.simulateByDynamics(body, 0, BS_NONE, LOOK_AHEAD_TIME);
+    copy.simulateByDynamics(body, BCM_NONE, BS_NONE, LOOK_AHEAD_TIME);
   }
   return copy.getPos().getX();
 }

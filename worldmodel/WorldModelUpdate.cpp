@@ -95,7 +95,7 @@ void WorldModel::simulateObjects(const Body& bodyCopy, const Command* lastBodyCo
   bool carry = playMode == PM_OUR_FREE_KICK && virtualPlayMode == VPM_OUR_GOALIE_CATCH_BALL &&
                bodyCopy.isGoalie();
   ball->simulateByAction(bodyCopy, lastBodyCommand, carry);
-  ball->simulateByDynamics(*body, 2, ballStatus, curTime);
+  ball->simulateByDynamics(*body, BCM_SENSED, ballStatus, curTime);
 
   for (Player* player : fullPlayers[TID_TEAMMATE]) {
     if (player != body && player->isAlive()) player->simulateByDynamics(*body);

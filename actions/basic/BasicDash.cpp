@@ -279,7 +279,7 @@ DashDribbleGotoBall::DashDribbleGotoBall(const Ball& ball, const Body& body) {
        ++cycle) {
     bodyCopy.simulateByAction(dash.get(), false);
     bodyCopy.simulateByDynamics(false);
-    ballCopy.simulateByDynamics(bodyCopy, 0, BS_NONE, LOOK_AHEAD_TIME);
+    ballCopy.simulateByDynamics(bodyCopy, BCM_NONE, BS_NONE, LOOK_AHEAD_TIME);
   }
   if (ballCopy.getDistance(bodyCopy) < reach) {
     command = std::move(dash);

@@ -132,7 +132,7 @@ void simulateCycle(Body& body, Ball& ball, const Command* command) {
   ball.simulateByAction(body, command, false);
   body.simulateByAction(command, false);
   body.simulateByDynamics(false);
-  ball.simulateByDynamics(body, 0, BS_NONE, LOOK_AHEAD_TIME);
+  ball.simulateByDynamics(body, BCM_NONE, BS_NONE, LOOK_AHEAD_TIME);
 }
 
 void simulateCycle(Body& body, const Command* command) {

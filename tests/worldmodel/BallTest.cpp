@@ -114,7 +114,7 @@ Ball movingBall(const Body& body, unsigned int seeTime) {
 TEST(BallDynamics, PlainStepMovesDecaysAndGrowsDeviations) {
   Body body = originBody();
   Ball ball = movingBall(body, 0);
-  ball.simulateByDynamics(body, 0, BS_NONE, LOOK_AHEAD_TIME);
+  ball.simulateByDynamics(body, BCM_NONE, BS_NONE, LOOK_AHEAD_TIME);
   EXPECT_NEAR(ball.getPos().getX(), 11.0f, TOLERANCE);
   EXPECT_NEAR(ball.getVel().getX(), 0.94f, TOLERANCE);
   EXPECT_FLOAT_EQ(ball.getPosDeviation(), 1.5f);
@@ -128,7 +128,7 @@ TEST(BallDynamics, PlainStepMovesDecaysAndGrowsDeviations) {
 TEST(BallDynamics, TrackedStepGrowsWithTheSpeedAfterDecay) {
   Body body = originBody();
   Ball ball = movingBall(body, 10);
-  ball.simulateByDynamics(body, 0, BS_FreeBall, 10);
+  ball.simulateByDynamics(body, BCM_NONE, BS_FreeBall, 10);
   // 0.3 * 0.94 is below 0.3; the seen deviation grows by 0.5 * 0.94 + 0.1.
   EXPECT_NEAR(ball.getPosDeviation(), 0.3f, TOLERANCE);
   EXPECT_NEAR(ball.getSeePosDeviation(), 0.57f, TOLERANCE);
@@ -137,24 +137,24 @@ TEST(BallDynamics, TrackedStepGrowsWithTheSpeedAfterDecay) {
 
   Ball fast = movingBall(body, 10);
   fast.setVel() = support::polar(2.0f, 0.0f);
-  fast.simulateByDynamics(body, 0, BS_KICKABLE_BODY, 12);
+  fast.simulateByDynamics(body, BCM_NONE, BS_KICKABLE_BODY, 12);
   EXPECT_NEAR(fast.getPosDeviation(), 0.3f * 1.88f, TOLERANCE);
 }
 
 TEST(BallDynamics, HeldOrLongUnseenBallKeepsItsPosition) {
   Body body = originBody();
   Ball held = movingBall(body, 10);
-  held.simulateByDynamics(body, 0, BS_KICKABLE_OPP, 11);
+  held.simulateByDynamics(body, BCM_NONE, BS_KICKABLE_OPP, 11);
   EXPECT_FLOAT_EQ(held.getPos().getX(), 10.0f);
   EXPECT_NEAR(held.getVel().getX(), 0.94f, TOLERANCE);
   EXPECT_FLOAT_EQ(held.getPosDeviation(), 1.5f);
 
   Ball unseen = movingBall(body, 10);
-  unseen.simulateByDynamics(body, 0, BS_KICKABLE_BODY, 16);
+  unseen.simulateByDynamics(body, BCM_NONE, BS_KICKABLE_BODY, 16);
   EXPECT_FLOAT_EQ(unseen.getPos().getX(), 10.0f);
 
   Ball recent = movingBall(body, 10);
-  recent.simulateByDynamics(body, 0, BS_KICKABLE_BODY, 15);
+  recent.simulateByDynamics(body, BCM_NONE, BS_KICKABLE_BODY, 15);
   EXPECT_NEAR(recent.getPos().getX(), 11.0f, TOLERANCE);
 }
 
@@ -163,7 +163,7 @@ TEST(BallDynamics, UnknownStatusMovesNothingButCapsAndRefreshes) {
   Ball ball = movingBall(body, 10);
   ball.setPosDeviation(25.0f);
   body.setPos().setAsCartesian(5.0f, 0.0f);
-  ball.simulateByDynamics(body, 0, static_cast<BallStatus>(14), 10);
+  ball.simulateByDynamics(body, BCM_NONE, static_cast<BallStatus>(14), 10);
   EXPECT_FLOAT_EQ(ball.getPos().getX(), 10.0f);
   EXPECT_FLOAT_EQ(ball.getVel().getX(), 1.0f);
   EXPECT_FLOAT_EQ(ball.getPosDeviation(), 20.0f);
@@ -180,17 +180,17 @@ Ball touchingBall(const Body& body, float endDistance) {
 TEST(BallCollision, ModesDecideWhenTheBallBouncesOffTheBody) {
   Body body = originBody();
   struct Case {
-    unsigned int mode;
+    BallCollisionMode mode;
     TriAnswer status;
     float endDistance;
     bool collides;
   };
   const Case cases[] = {
-      {1, TA_DONT_KNOW, 0.3f, true},  // 0.3 <= 0.31
-      {1, TA_DONT_KNOW, 0.32f, false}, {2, TA_YES, 0.3f, true},
-      {2, TA_DONT_KNOW, 0.3f, true},   {2, TA_NO, 0.3f, false},
-      {0, TA_YES, 0.3f, false},        {2, TA_YES, 0.5f, true},  // 0.5 <= 0.585
-      {2, TA_DONT_KNOW, 0.5f, false},                            // 0.5 > 0.385
+      {BCM_OVERLAP, TA_DONT_KNOW, 0.3f, true},  // 0.3 <= 0.31
+      {BCM_OVERLAP, TA_DONT_KNOW, 0.32f, false}, {BCM_SENSED, TA_YES, 0.3f, true},
+      {BCM_SENSED, TA_DONT_KNOW, 0.3f, true},    {BCM_SENSED, TA_NO, 0.3f, false},
+      {BCM_NONE, TA_YES, 0.3f, false},           {BCM_SENSED, TA_YES, 0.5f, true},  // 0.5 <= 0.585
+      {BCM_SENSED, TA_DONT_KNOW, 0.5f, false},                                      // 0.5 > 0.385
   };
   for (const Case& c : cases) {
     body.setCollisionStatus(c.status);
@@ -237,7 +237,7 @@ TEST(BallUpdate, FirstCloseSightingGivesNoVelocityTheSecondDoes) {
   EXPECT_EQ(ball.getVelSeeTime(), 0u);
   EXPECT_EQ(ball.getLastAbsSeeTime(), 1u);
 
-  ball.simulateByDynamics(body, 0, BS_NONE, 1);
+  ball.simulateByDynamics(body, BCM_NONE, BS_NONE, 1);
   ASSERT_TRUE(ball.parse(*parseEntry("((b) 5.5 0)"), 2));
   ball.update(body);
   EXPECT_EQ(ball.getVelSeeTime(), 2u);
@@ -305,7 +305,7 @@ TEST(BallLog, EstimateAndCollisionLines) {
   ASSERT_TRUE(ball.parse(*parseEntry("((b) 5.5 0)"), 2));
   ball.update(body);
   Ball touching = touchingBall(body, 0.3f);
-  touching.simulateByDynamics(body, 1, BS_NONE, LOOK_AHEAD_TIME);
+  touching.simulateByDynamics(body, BCM_OVERLAP, BS_NONE, LOOK_AHEAD_TIME);
   EXPECT_EQ(mainLog.str(),
             "  0000. ABVR: executed for the ball.\n"
             "  0000. *** Ball Collision ***\n");
