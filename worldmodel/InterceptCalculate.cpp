@@ -24,9 +24,6 @@ constexpr float OWNERLESS_BALL_SPEED = 0.05f;
 constexpr double SURE_MISS_MARGIN = 0.001;
 // A ball this far outside the field is out for good.
 constexpr float BALL_OUT_DISTANCE = 2.0f;
-// The session's play mode while the run goes on, and after the ball went out.
-constexpr unsigned int RUN_PLAY_MODE_ON = PM_PLAY_ON;
-constexpr unsigned int RUN_PLAY_MODE_OUT = 5;
 
 LogStream* writingMainLog() {
   LogStream& log = logger["MainLog"];
@@ -45,11 +42,9 @@ bool isSamePlayer(const Player& a, const Player& b) {
 
 InterceptPlayer::InterceptPlayer() : playerCopy(PLM_FULL) {}
 
-void InterceptPlayer::init(const Player& p, const Ball& ball, bool isKicker,
-                           unsigned int kickCycles, unsigned int seeBallDelay, float slowDashPower,
-                           float fastDashPower, float directDashPower, float posDevOffset,
-                           bool isBlocker, bool catchInPenaltyAreaOnly) {
-  blocked = isBlocker;
+void InterceptPlayer::init(const Player& p, const Ball& ball, const InterceptPlayerParams& params) {
+  const bool isKicker = params.isKicker;
+  blocked = params.isBlocker;
   playerCopy = p;
   player = &p;
   position = Point(p.getPos());
@@ -57,7 +52,7 @@ void InterceptPlayer::init(const Player& p, const Ball& ball, bool isKicker,
   const float fieldPlayerRadius = ball.getSize() + p.getKickableMargin() + p.getSize();
   if (!p.isGoalie()) {
     kickableRadius = fieldPlayerRadius;
-  } else if (!catchInPenaltyAreaOnly) {
+  } else if (!params.catchInPenaltyAreaOnly) {
     kickableRadius = p.getCatchableAreaL();
   } else {
     const float x = position.x;
@@ -67,14 +62,14 @@ void InterceptPlayer::init(const Player& p, const Ball& ball, bool isKicker,
     kickableRadius = inOwnArea ? p.getCatchableAreaL() : fieldPlayerRadius;
   }
 
-  slowDashAccel = p.getEffortMax() * (p.getDashPowerRate() * slowDashPower);
-  fastDashAccel = p.getEffortMax() * (p.getDashPowerRate() * fastDashPower);
-  directDashAccel = p.getEffortMax() * (p.getDashPowerRate() * directDashPower);
-  this->seeBallDelay = seeBallDelay;
+  slowDashAccel = p.getEffortMax() * (p.getDashPowerRate() * params.slowDashPower);
+  fastDashAccel = p.getEffortMax() * (p.getDashPowerRate() * params.fastDashPower);
+  directDashAccel = p.getEffortMax() * (p.getDashPowerRate() * params.directDashPower);
+  seeBallDelay = params.seeBallDelay;
   kicking = isKicker;
 
-  withTurnDashDist[0] = posDevOffset;
-  noTurnDashDist[0] = posDevOffset;
+  withTurnDashDist[0] = params.posDevOffset;
+  noTurnDashDist[0] = params.posDevOffset;
   withTurnDashVel[0] = 0.0f;
   noTurnDashVel[0] = std::fabs(p.getVel().getMagnitude());
 
@@ -97,7 +92,7 @@ void InterceptPlayer::init(const Player& p, const Ball& ball, bool isKicker,
     vel[i] = u * decay;
   };
   // Cycles 1..R before the player reacts; R + 1 is the with-turn model's turn.
-  const unsigned int reaction = seeBallDelay + kickCycles;
+  const unsigned int reaction = params.seeBallDelay + params.kickCycles;
   for (unsigned int i = 1; i < TABLE_SIZE; ++i) {
     if (i <= reaction) {
       step(withTurnDashVel, withTurnDashDist, i, isKicker ? 0.0f : slowDashAccel, !isKicker);
@@ -273,24 +268,28 @@ bool InterceptCalculate::addPlayer(const Player& p, bool isKicker, bool isBlocke
   }
   InterceptPlayer& slot = interPlayers[playersNum];
   slot.setLogging(logging);
+  InterceptPlayerParams params;
+  params.kickCycles = kickCycles;
+  params.catchInPenaltyAreaOnly = catchInPenaltyAreaOnly;
   if (isKicker) {
-    slot.init(p, virtualBall, true, kickCycles, kickerSeeBallDelay, 0.0f, p.getMaxPower(), 0.0f,
-              0.0f, false, catchInPenaltyAreaOnly);
+    // The kicker waits for his own kick, then runs at full power.
+    params.isKicker = true;
+    params.seeBallDelay = kickerSeeBallDelay;
+    params.fastDashPower = p.getMaxPower();
   } else {
     TOVREN_CHECK_NAMED(p.getTeamId() != TID_UNKNOWN, "0");
     const bool goalie = p.isGoalie();
-    if (p.getTeamId() == TID_TEAMMATE) {
-      slot.init(p, virtualBall, false, kickCycles, goalie ? tmmGoalieSeeBallDelay : tmmSeeBallDelay,
-                tmmSlowDashPower, tmmFastDashPower,
-                goalie ? tmmGoalieDirectDashPower : tmmDirectDashPower,
-                p.getPosDeviation() * tmmPosDevRate, isBlocker, catchInPenaltyAreaOnly);
-    } else {
-      slot.init(p, virtualBall, false, kickCycles, goalie ? oppGoalieSeeBallDelay : oppSeeBallDelay,
-                oppSlowDashPower, oppFastDashPower,
-                goalie ? oppGoalieDirectDashPower : oppDirectDashPower,
-                p.getPosDeviation() * oppPosDevRate, isBlocker, catchInPenaltyAreaOnly);
-    }
+    const bool teammate = p.getTeamId() == TID_TEAMMATE;
+    params.isBlocker = isBlocker;
+    params.seeBallDelay = teammate ? (goalie ? tmmGoalieSeeBallDelay : tmmSeeBallDelay)
+                                   : (goalie ? oppGoalieSeeBallDelay : oppSeeBallDelay);
+    params.slowDashPower = teammate ? tmmSlowDashPower : oppSlowDashPower;
+    params.fastDashPower = teammate ? tmmFastDashPower : oppFastDashPower;
+    params.directDashPower = teammate ? (goalie ? tmmGoalieDirectDashPower : tmmDirectDashPower)
+                                      : (goalie ? oppGoalieDirectDashPower : oppDirectDashPower);
+    params.posDevOffset = p.getPosDeviation() * (teammate ? tmmPosDevRate : oppPosDevRate);
   }
+  slot.init(p, virtualBall, params);
   ++playersNum;
   return true;
 }
@@ -332,7 +331,7 @@ InterceptPlayer& InterceptCalculate::setLastInterPlayer() {
 // InterceptCalculate: the run
 
 void InterceptCalculate::getReadyToRun() {
-  playMode = RUN_PLAY_MODE_ON;
+  playMode = IRO_IN_PLAY;
   checkedPlayersNum = 0;
   fastestPlayerNum = NONE;
   fastestTmmPlayerNum = NONE;
@@ -422,7 +421,7 @@ void InterceptCalculate::run() {
       finish = "*** Finish : Ownerless ball in the field ***";
     } else if (WorldModel::getOutDistance(ball) > BALL_OUT_DISTANCE) {
       finish = "*** Finish : The ball goes out ***";
-      playMode = RUN_PLAY_MODE_OUT;
+      playMode = IRO_BALL_OUT;
     }
     if (finish != nullptr) {
       if (log != nullptr) *log << finish << std::endl;

@@ -10,6 +10,25 @@ namespace tovren {
 class LogStream;
 class WorldModel;
 
+// How a session's run ended, in the numbers of the play modes it reports: the ball still
+// in play, or gone out of the field. 5 means only that here, not the opponents' kick-off
+// it numbers among the play modes.
+enum InterceptRunOutcome : unsigned int { IRO_IN_PLAY = PM_PLAY_ON, IRO_BALL_OUT = 5 };
+
+// What a player brings into a session besides himself: his role, his reaction and the
+// dash powers of his running models.
+struct InterceptPlayerParams {
+  bool isKicker = false;
+  unsigned int kickCycles = 0;    // cycles before the ball is kicked
+  unsigned int seeBallDelay = 0;  // cycles before he reacts to the kick
+  float slowDashPower = 0.0f;     // while he waits to react (with-turn model)
+  float fastDashPower = 0.0f;     // once he runs
+  float directDashPower = 0.0f;   // while he waits to react (no-turn model)
+  float posDevOffset = 0.0f;      // metres of reach he starts with
+  bool isBlocker = false;
+  bool catchInPenaltyAreaOnly = false;  // a goalie's catchable area counts only in his box
+};
+
 // One player inside an interception session: how far he can have run after each of the
 // next 99 cycles, in two running models, computed once when he is added. The with-turn
 // model starts from rest and loses a cycle to the turn; the no-turn model keeps the
@@ -23,9 +42,7 @@ class InterceptPlayer {
 
   // Prepares the record for p and fills the four tables; `ball` gives only the ball's
   // size. p is not owned and must outlive every use of the record.
-  void init(const Player& p, const Ball& ball, bool isKicker, unsigned int kickCycles,
-            unsigned int seeBallDelay, float slowDashPower, float fastDashPower,
-            float directDashPower, float posDevOffset, bool isBlocker, bool catchInPenaltyAreaOnly);
+  void init(const Player& p, const Ball& ball, const InterceptPlayerParams& params);
 
   // Cursor on entry 0, no catch yet.
   void getReadyToRun();
@@ -188,7 +205,7 @@ class InterceptCalculate {
   void getNearestOppDistDirToFastest(float& dist, float& dir) const;
   const Ball& getVirtualBall() const { return virtualBall; }
   const Player* getKickPlayer() const { return kickPlayer; }
-  unsigned int getPlayMode() const { return playMode; }
+  InterceptRunOutcome getPlayMode() const { return playMode; }
 
   // Writes the catchers to "MainLog", whatever `logging` says.
   void logCheckedPlayers() const;
@@ -235,7 +252,7 @@ class InterceptCalculate {
   unsigned int oppSeeBallDelay = 0;
   unsigned int oppGoalieSeeBallDelay = 0;
   Ball virtualBall;
-  unsigned int playMode = PM_PLAY_ON;
+  InterceptRunOutcome playMode = IRO_IN_PLAY;
   unsigned int fastestPlayerNum = NONE;
   unsigned int fastestTmmPlayerNum = NONE;
   unsigned int fastestOppPlayerNum = NONE;

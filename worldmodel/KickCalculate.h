@@ -2,14 +2,13 @@
 
 #include "geometry/Vector.h"
 #include "worldmodel/Ball.h"
+#include "worldmodel/InterceptCalculate.h"
 
 #include <memory>
 #include <vector>
 
 namespace tovren {
 
-class InterceptCalculate;
-class InterceptPlayer;
 class KickCommand;
 class Player;
 class WorldModel;
@@ -65,7 +64,7 @@ class KickInterceptCalculate {
   // The kicker of the run; not owned.
   const Player* getKickPlayer() const { return kickPlayer; }
   // 3, or 5 when the run ended because the ball left the field.
-  unsigned int getPlayMode() const { return playMode; }
+  InterceptRunOutcome getPlayMode() const { return playMode; }
   unsigned int getCheckedPlayersNum() const { return checkedPlayersNum; }
   // i below getCheckedPlayersNum().
   const KickInterceptPlayer& getCheckedInterPlayer(unsigned int i) const;
@@ -97,7 +96,7 @@ class KickInterceptCalculate {
   unsigned int checkedPlayersNum = 0;
   Ball firstBall;
   Ball virtualBall;
-  unsigned int playMode = 3;
+  InterceptRunOutcome playMode = IRO_IN_PLAY;
   KickInterceptPlayer checkedInterPlayers[MAX_CHECKED_PLAYERS];
   const Player* kickPlayer = nullptr;  // not owned
   bool valid = false;

@@ -19,7 +19,7 @@ using support::makeScenePlayer;
 // power 30, fast power 100, no start offset.
 InterceptPlayer freeBallTeammate(const Player& player, const Ball& ball) {
   InterceptPlayer record;
-  record.init(player, ball, false, 0, 0, 30.0f, 100.0f, 30.0f, 0.0f, false, true);
+  record.init(player, ball, {false, 0, 0, 30.0f, 100.0f, 30.0f, 0.0f, false, true});
   return record;
 }
 
@@ -56,7 +56,7 @@ TEST(InterceptPlayerTables, ReactionDelayUsesTheSlowAndDirectPowersFirst) {
   Ball ball = makeSceneBall(Point(10.0f, 0.0f));
   InterceptPlayer record;
   // R = delay 1 + kick cycles 1: two cycles at slow 50 (0.3) and direct 100 (0.6).
-  record.init(player, ball, false, 1, 1, 50.0f, 100.0f, 100.0f, 0.5f, false, true);
+  record.init(player, ball, {false, 1, 1, 50.0f, 100.0f, 100.0f, 0.5f, false, true});
   EXPECT_NEAR(record.getWithTurnDashDist(0), 0.5f, TOLERANCE);
   EXPECT_NEAR(record.getWithTurnDashDist(1), 0.8f, TOLERANCE);
   EXPECT_NEAR(record.getWithTurnDashDist(2), 0.8f + 0.42f, TOLERANCE);
@@ -72,7 +72,7 @@ TEST(InterceptPlayerTables, KickerWaitsForHisKick) {
   Ball ball = makeSceneBall(Point(0.5f, 0.0f));
   InterceptPlayer record;
   // Delay 0 and one kick cycle: cycle 1 waits, cycle 2 turns, cycle 3 dashes.
-  record.init(kicker, ball, true, 1, 0, 0.0f, 100.0f, 0.0f, 0.0f, false, true);
+  record.init(kicker, ball, {true, 1, 0, 0.0f, 100.0f, 0.0f, 0.0f, false, true});
   EXPECT_TRUE(record.isKicking());
   EXPECT_NEAR(record.getWithTurnDashDist(1), 0.0f, TOLERANCE);
   EXPECT_NEAR(record.getWithTurnDashDist(2), 0.0f, TOLERANCE);
@@ -86,7 +86,7 @@ TEST(InterceptPlayerTables, FastPowerBeyondTheTopSpeedIsLimited) {
   Player player = makeScenePlayer(TID_TEAMMATE, 5, Point(0.0f, 0.0f));
   Ball ball = makeSceneBall(Point(10.0f, 0.0f));
   InterceptPlayer record;
-  record.init(player, ball, false, 0, 0, 0.0f, 200.0f, 0.0f, 0.0f, false, true);
+  record.init(player, ball, {false, 0, 0, 0.0f, 200.0f, 0.0f, 0.0f, false, true});
   EXPECT_NEAR(record.getWithTurnDashDist(2), 1.05f, TOLERANCE);
   EXPECT_NEAR(record.getWithTurnDashDist(3), 2.1f, TOLERANCE);
 }
@@ -116,7 +116,7 @@ TEST(InterceptPlayerRadius, GoalieCatchesInHisOwnPenaltyAreaOnlyWhenSoLimited) {
   for (const Case& c : cases) {
     Player goalie = makeScenePlayer(c.team, 1, c.pos, NOT_MEASURED, Vector(), true);
     InterceptPlayer record;
-    record.init(goalie, ball, false, 0, 0, 30.0f, 100.0f, 30.0f, 0.0f, false, c.areaOnly);
+    record.init(goalie, ball, {false, 0, 0, 30.0f, 100.0f, 30.0f, 0.0f, false, c.areaOnly});
     EXPECT_NEAR(record.getKickableRadius(), c.radius, TOLERANCE)
         << "team " << c.team << " at " << c.pos.x << "," << c.pos.y;
   }
