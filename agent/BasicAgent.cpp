@@ -11,6 +11,7 @@
 #include "foundation/SignalHandler.h"
 #include "foundation/Timer.h"
 #include "worldmodel/Body.h"
+#include "worldmodel/MessageFields.h"
 #include "worldmodel/WorldModel.h"
 
 #include <unistd.h>
@@ -58,22 +59,6 @@ const MessageOperation kMessageOperations[] = {
     {"think", &BasicAgent::think},
     {"change_player_type", &BasicAgent::changePlayerType},
 };
-
-// The atom at the index, or null when the list is shorter or holds a list there.
-const SExpAtomic* atomAt(const SExpression& message, unsigned int index) {
-  if (index >= message.size() || message[index]->type() != 0) return nullptr;
-  return static_cast<const SExpAtomic*>(message[index]);
-}
-
-// The integer at the start of the text as SExpAtomic::asInt reads it; false where asInt
-// would stop the process (no digits) or the number does not fit.
-bool readLeadingInt(const std::string& text, long& value) {
-  const char* begin = text.c_str();
-  char* end = nullptr;
-  errno = 0;
-  value = std::strtol(begin, &end, 0);
-  return end != begin && errno == 0;
-}
 
 // Whether a message of the offline log can be handed to the dispatch.
 bool isReplayable(const OfflineLogEntry& entry) {
@@ -395,9 +380,8 @@ void BasicAgent::recordMessage(const SExpression& message) const {
 // ---------------------------------------------------------------- message operations
 
 void BasicAgent::senseBody(const SExpression& message) {
-  const SExpAtomic* cycleAtom = atomAt(message, 1);
-  long cycle = 0;
-  if (cycleAtom == nullptr || !readLeadingInt(cycleAtom->asString(), cycle)) {
+  int cycle = 0;
+  if (!MessageFields::readInt(message, 1, cycle)) {
     logger["MainLog"] << "Skipping malformed message: " << message.toString() << std::endl;
     return;
   }
@@ -468,14 +452,13 @@ char BasicAgent::getPlayerCharacter(unsigned int uniNum) {
 }
 
 void BasicAgent::init(const SExpression& message) {
-  const SExpAtomic* header = atomAt(message, 0);
-  const SExpAtomic* side = atomAt(message, 1);
-  const SExpAtomic* number = atomAt(message, 2);
-  const SExpAtomic* playMode = atomAt(message, 3);
-  long uniNum = 0;
-  if (header == nullptr || header->asString() != "init" || side == nullptr ||
-      (side->asString()[0] != 'l' && side->asString()[0] != 'r') || number == nullptr ||
-      !readLeadingInt(number->asString(), uniNum) || playMode == nullptr) {
+  const SExpAtomic* side = MessageFields::atomAt(message, 1);
+  const SExpAtomic* number = MessageFields::atomAt(message, 2);
+  const SExpAtomic* playMode = MessageFields::atomAt(message, 3);
+  int uniNum = 0;
+  if (!MessageFields::isAtom(message, 0, "init") || side == nullptr ||
+      (side->asString()[0] != 'l' && side->asString()[0] != 'r') ||
+      !MessageFields::readInt(message, 2, uniNum) || playMode == nullptr) {
     logger["MainLog"] << "Skipping malformed message: " << message.toString() << std::endl;
     return;
   }
@@ -484,7 +467,7 @@ void BasicAgent::init(const SExpression& message) {
     logger["MainLog"] << "Skipping repeated init answer: " << message.toString() << std::endl;
     return;
   }
-  if (uniNum < 1 || uniNum > static_cast<long>(kMaxUniformNumber)) {
+  if (uniNum < 1 || uniNum > static_cast<int>(kMaxUniformNumber)) {
     refuseInit("uniform number " + number->asString() + " is outside 1 to 11");
     return;
   }

@@ -12,6 +12,7 @@
 #include <climits>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace tovren {
@@ -278,8 +279,11 @@ int SyncedAgent::getScaledStep(const char* name, float fallback) const {
 
 float SyncedAgent::getTimingParam(const char* name, float fallback) const {
   const ConfigGroup& params = worldModel->getServerParam();
-  float value = 0.0f;
-  if (params.has(name) && MessageFields::textToFloat(params[name].asString(), value)) return value;
+  if (params.has(name)) {
+    if (const std::optional<float> value = MessageFields::decimalFloat(params[name].asString())) {
+      return *value;
+    }
+  }
   logFallbackOnce(name, fallback);
   return fallback;
 }

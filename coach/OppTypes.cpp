@@ -28,8 +28,7 @@ const char* const usedServerParams[] = {
 
 bool hasNumbers(const ConfigGroup& group) {
   for (const char* key : usedServerParams) {
-    float value = 0.0f;
-    if (!group.has(key) || !MessageFields::textToFloat(group[key].asString(), value)) return false;
+    if (!group.has(key) || !MessageFields::decimalFloat(group[key].asString())) return false;
   }
   return true;
 }

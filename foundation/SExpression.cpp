@@ -84,7 +84,7 @@ SExpression::SExpression(const std::string& value, unsigned int& pos) {
     }
     if (c == '(') {
       auto child = std::make_unique<SExpression>(value, i);
-      if (!child->elements.empty() && child->elements[0]->type() == 0) {
+      if (!child->elements.empty() && child->elements[0]->type() == SExpType::Atom) {
         const auto& header = static_cast<const SExpAtomic&>(*child->elements[0]).asString();
         indices[header] = static_cast<int>(elements.size());
       }
@@ -147,7 +147,7 @@ std::string SExpression::toString() const {
 void SExpression::appendTo(std::string& out) const {
   out += '(';
   for (const auto& element : elements) {
-    if (element->type() == 1) {
+    if (element->type() == SExpType::List) {
       static_cast<const SExpression&>(*element).appendTo(out);
     } else {
       out += static_cast<const SExpAtomic&>(*element).asString();

@@ -7,6 +7,9 @@
 
 namespace tovren {
 
+// What a parsed element is.
+enum class SExpType { Atom, List };
+
 // One parsed element of a server message: an atom or a list.
 class SExpElement {
  public:
@@ -15,8 +18,7 @@ class SExpElement {
   SExpElement& operator=(const SExpElement&) = delete;
   virtual ~SExpElement();
 
-  // 0 for an atom, 1 for a list.
-  virtual int type() const = 0;
+  virtual SExpType type() const = 0;
   virtual std::string toString() const = 0;
 };
 
@@ -26,7 +28,7 @@ class SExpAtomic : public SExpElement {
   // Reads the atom that starts at value[pos]; pos is left on its last character.
   SExpAtomic(const std::string& value, unsigned int& pos);
 
-  int type() const override { return 0; }
+  SExpType type() const override { return SExpType::Atom; }
   std::string toString() const override { return value; }
 
   const std::string& asString() const { return value; }
@@ -57,7 +59,7 @@ class SExpression : public SExpElement {
   // atom, nesting at most maxWellFormedDepth, and nothing but white space after it.
   static bool isWellFormed(const std::string& text);
 
-  int type() const override { return 1; }
+  SExpType type() const override { return SExpType::List; }
   // "(" and the elements' texts separated by single blanks, then ")".
   std::string toString() const override;
 

@@ -6,6 +6,7 @@
 #include "foundation/Logger.h"
 #include "foundation/SExpression.h"
 #include "worldmodel/Body.h"
+#include "worldmodel/MessageFields.h"
 #include "worldmodel/PossiblePoints.h"
 
 #include <algorithm>
@@ -80,8 +81,8 @@ bool Ball::parseFullState(const SExpression& entry, unsigned int time) {
   float y = 0.0f;
   float velX = 0.0f;
   float velY = 0.0f;
-  if (!readNumber(entry, 1, x) || !readNumber(entry, 2, y) || !readNumber(entry, 3, velX) ||
-      !readNumber(entry, 4, velY))
+  if (!MessageFields::readFloat(entry, 1, x) || !MessageFields::readFloat(entry, 2, y) ||
+      !MessageFields::readFloat(entry, 3, velX) || !MessageFields::readFloat(entry, 4, velY))
     return false;
   seeDistChange = NOT_MEASURED;
   seeDirection = -NOT_MEASURED;

@@ -2,9 +2,7 @@
 
 #include "foundation/SExpression.h"
 
-#include <climits>
-#include <cmath>
-#include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace tovren {
@@ -12,61 +10,32 @@ namespace tovren {
 // Checked reading of the elements of a server message. Messages come from the network,
 // so every element is looked at before it is used: a missing element, a list where an
 // atom belongs or an atom that is not a number gives "no value" instead of stopping.
+// Every number that arrives over the network is read by decimalInt or decimalFloat.
 class MessageFields {
  public:
   // Element index as an atom, or null when it is missing or a list.
-  static const SExpAtomic* atomAt(const SExpression& list, unsigned int index) {
-    if (index >= list.size()) return nullptr;
-    const SExpElement* element = list[index];
-    return element->type() == 0 ? static_cast<const SExpAtomic*>(element) : nullptr;
-  }
+  static const SExpAtomic* atomAt(const SExpression& list, unsigned int index);
 
   // Element index as a list, or null when it is missing or an atom.
-  static const SExpression* listAt(const SExpression& list, unsigned int index) {
-    if (index >= list.size()) return nullptr;
-    const SExpElement* element = list[index];
-    return element->type() == 1 ? static_cast<const SExpression*>(element) : nullptr;
-  }
+  static const SExpression* listAt(const SExpression& list, unsigned int index);
 
   // Whether element index is the atom with exactly this text.
-  static bool isAtom(const SExpression& list, unsigned int index, const char* text) {
-    const SExpAtomic* atom = atomAt(list, index);
-    return atom != nullptr && atom->asString() == text;
-  }
+  static bool isAtom(const SExpression& list, unsigned int index, const char* text);
 
-  // An atom read as the atoms read integers (the longest prefix strtol accepts with base
-  // 0, saturated to int); false when no digit can be read.
-  static bool readInt(const SExpression& list, unsigned int index, int& out) {
-    const SExpAtomic* atom = atomAt(list, index);
-    return atom != nullptr && textToInt(atom->asString(), out);
-  }
+  // Element index as decimalInt reads it; false, with out unchanged, when it cannot.
+  static bool readInt(const SExpression& list, unsigned int index, int& out);
 
-  // An atom read as a finite float; false when no number can be read, and for "nan" and
-  // "inf", which must not reach the model.
-  static bool readFloat(const SExpression& list, unsigned int index, float& out) {
-    const SExpAtomic* atom = atomAt(list, index);
-    return atom != nullptr && textToFloat(atom->asString(), out);
-  }
+  // Element index as decimalFloat reads it; false, with out unchanged, when it cannot.
+  static bool readFloat(const SExpression& list, unsigned int index, float& out);
 
-  static bool textToInt(const std::string& text, int& out) {
-    const char* start = text.c_str();
-    char* end = nullptr;
-    long value = std::strtol(start, &end, 0);
-    if (end == start) return false;
-    if (value > INT_MAX) value = INT_MAX;
-    if (value < INT_MIN) value = INT_MIN;
-    out = static_cast<int>(value);
-    return true;
-  }
+  // The whole text as an integer: an optional sign and decimal digits, nothing else (no
+  // blank, no base prefix, so "010" is ten). None when it does not fit an int; the
+  // caller checks the range it needs.
+  static std::optional<int> decimalInt(const std::string& text);
 
-  static bool textToFloat(const std::string& text, float& out) {
-    const char* start = text.c_str();
-    char* end = nullptr;
-    float value = std::strtof(start, &end);
-    if (end == start || !std::isfinite(value)) return false;
-    out = value;
-    return true;
-  }
+  // The whole text as a decimal number with optional fraction and exponent; none for
+  // anything else ("nan", "inf", hexadecimal, blanks) and for a value a float cannot hold.
+  static std::optional<float> decimalFloat(const std::string& text);
 };
 
 }  // namespace tovren

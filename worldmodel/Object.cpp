@@ -4,36 +4,16 @@
 #include "foundation/FieldData.h"
 #include "foundation/SExpression.h"
 #include "worldmodel/Body.h"
+#include "worldmodel/MessageFields.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 namespace tovren {
 
-bool Object::readNumber(const SExpression& entry, unsigned int index, float& out) {
-  if (index >= entry.size()) return false;
-  const SExpElement* element = entry[index];
-  if (element == nullptr || element->type() != 0) return false;
-  const std::string& text = static_cast<const SExpAtomic*>(element)->asString();
-  const char* begin = text.c_str();
-  char* end = nullptr;
-  float value = std::strtof(begin, &end);
-  if (end == begin || !std::isfinite(value)) return false;
-  out = value;
-  return true;
-}
-
-bool Object::isAtom(const SExpression& entry, unsigned int index, const char* text) {
-  if (index >= entry.size()) return false;
-  const SExpElement* element = entry[index];
-  return element != nullptr && element->type() == 0 &&
-         static_cast<const SExpAtomic*>(element)->asString() == text;
-}
-
 bool Object::parse(const SExpression& entry, unsigned int time) {
   unsigned int n = entry.size();
-  if (n > 0 && isAtom(entry, n - 1, "t")) --n;
+  if (n > 0 && MessageFields::isAtom(entry, n - 1, "t")) --n;
   if (n < 2) return false;
 
   // Everything is read before anything is written, so a bad entry changes nothing.
@@ -41,10 +21,11 @@ bool Object::parse(const SExpression& entry, unsigned int time) {
   float direction = -NOT_MEASURED;
   float distChange = NOT_MEASURED;
   float dirChange = -NOT_MEASURED;
-  if (!readNumber(entry, 1, distance) || distance < 0.0f) return false;
-  if (n > 2 && !readNumber(entry, 2, direction)) return false;
+  if (!MessageFields::readFloat(entry, 1, distance) || distance < 0.0f) return false;
+  if (n > 2 && !MessageFields::readFloat(entry, 2, direction)) return false;
   bool hasChanges = n > 4;
-  if (hasChanges && (!readNumber(entry, 3, distChange) || !readNumber(entry, 4, dirChange)))
+  if (hasChanges && (!MessageFields::readFloat(entry, 3, distChange) ||
+                     !MessageFields::readFloat(entry, 4, dirChange)))
     return false;
 
   seeDistance = distance;
@@ -113,7 +94,8 @@ bool FieldGoal::parse(int id, const SExpression& entry, unsigned int time) {
 bool FieldGoal::parseFullState(int id, const SExpression& entry, unsigned int time) {
   float x = 0.0f;
   float y = 0.0f;
-  if (!readNumber(entry, 1, x) || !readNumber(entry, 2, y)) return false;
+  if (!MessageFields::readFloat(entry, 1, x) || !MessageFields::readFloat(entry, 2, y))
+    return false;
   seeDistChange = NOT_MEASURED;
   seeDirection = -NOT_MEASURED;
   seeDirChange = -NOT_MEASURED;

@@ -91,12 +91,6 @@ class Object {
   float getQuantizeStepL() const { return quantizeStepL; }
 
  protected:
-  // Element index of the entry as a finite number; false when it is missing, a list,
-  // or not a number.
-  static bool readNumber(const SExpression& entry, unsigned int index, float& out);
-  // Whether element index of the entry is the atom with this text.
-  static bool isAtom(const SExpression& entry, unsigned int index, const char* text);
-
   bool readyToUpdate = false;                   // the current see carried this object
   float posDeviation = MAX_POS_DEVIATION;       // metres
   float validPosDeviation = MAX_POS_DEVIATION;  // metres; decides validity

@@ -6,6 +6,7 @@
 #include "foundation/SExpression.h"
 #include "geometry/Degree.h"
 #include "worldmodel/Body.h"
+#include "worldmodel/MessageFields.h"
 #include "worldmodel/PossiblePoints.h"
 
 #include <cmath>
@@ -106,18 +107,19 @@ bool Player::isBody() const { return dynamic_cast<const Body*>(this) != nullptr;
 bool Player::parse(TeamId teamId, unsigned int uniNum, bool goalie, const SExpression& entry,
                    unsigned int time) {
   unsigned int count = entry.size();
-  bool endsInT = count > 0 && isAtom(entry, count - 1, "t");
+  bool endsInT = count > 0 && MessageFields::isAtom(entry, count - 1, "t");
   unsigned int n = endsInT ? count - 1 : count;
 
   // The player's own numbers are checked before the common reading writes anything.
   float bodyDirection = -NOT_MEASURED;
   float headDirection = -NOT_MEASURED;
   float pointing = -NOT_MEASURED;
-  if (n > 6 && (!readNumber(entry, 5, bodyDirection) || !readNumber(entry, 6, headDirection)))
+  if (n > 6 && (!MessageFields::readFloat(entry, 5, bodyDirection) ||
+                !MessageFields::readFloat(entry, 6, headDirection)))
     return false;
   // An even count carries a pointing direction, except a lone distance, which has none.
   bool hasPointing = n % 2 == 0 && n > 2;
-  if (hasPointing && !readNumber(entry, n - 1, pointing)) return false;
+  if (hasPointing && !MessageFields::readFloat(entry, n - 1, pointing)) return false;
 
   if (!Object::parse(entry, time)) return false;
 
@@ -137,19 +139,19 @@ bool Player::parseFullState(TeamId teamId, unsigned int uniNum, bool goalie,
                             const SExpression& entry, unsigned int time) {
   float numbers[7] = {};
   for (unsigned int i = 1; i <= 6; ++i)
-    if (!readNumber(entry, i, numbers[i])) return false;
+    if (!MessageFields::readFloat(entry, i, numbers[i])) return false;
   bool tackle = false;
   float pointing = 0.0f;
   if (entry.size() > 7) {
-    if (isAtom(entry, 7, "t")) {
+    if (MessageFields::isAtom(entry, 7, "t")) {
       tackle = true;
-    } else if (readNumber(entry, 7, pointing)) {
+    } else if (MessageFields::readFloat(entry, 7, pointing)) {
       pointing = -pointing;
     } else {
       return false;
     }
   }
-  if (entry.size() > 8 && isAtom(entry, 8, "t")) tackle = true;
+  if (entry.size() > 8 && MessageFields::isAtom(entry, 8, "t")) tackle = true;
 
   seeDistChange = NOT_MEASURED;
   seeDirection = -NOT_MEASURED;

@@ -8,9 +8,7 @@
 #include "worldmodel/MessageFields.h"
 #include "worldmodel/Player.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -38,20 +36,6 @@ void logSkipped(const char* what, const std::string& text) {
 bool hasTextAt(const std::string& text, std::string::size_type pos, const char* expected) {
   const std::string tail(expected);
   return text.size() >= pos + tail.size() && text.compare(pos, tail.size(), tail) == 0;
-}
-
-// The whole text as a decimal integer; senders and numbers of a hear are nothing else.
-bool wholeInt(const std::string& text, int& out) {
-  if (text.empty()) return false;
-  const char* start = text.c_str();
-  char* end = nullptr;
-  errno = 0;
-  const long value = std::strtol(start, &end, 10);
-  if (end != start + text.size() || errno == ERANGE || value < INT_MIN || value > INT_MAX) {
-    return false;
-  }
-  out = static_cast<int>(value);
-  return true;
 }
 
 // Text length (header included) of each kind of teammate message; 0 for no kind.
@@ -176,21 +160,21 @@ void WorldModel::parseHear(const SExpression& message) {
     return;
   }
 
-  int direction = 0;
-  if (!wholeInt(name, direction)) {
+  const std::optional<int> direction = MessageFields::decimalInt(name);
+  if (!direction) {
     logSkipped("hear of an unknown sender", message.toString());
     return;
   }
   if (MessageFields::isAtom(message, 3, "our")) {
     const SExpAtomic* number = MessageFields::atomAt(message, 4);
     const SExpAtomic* said = MessageFields::atomAt(message, 5);
-    int uniNum = 0;
-    if (number == nullptr || said == nullptr || !wholeInt(number->asString(), uniNum) ||
-        uniNum < 1 || uniNum > static_cast<int>(FULL_PLAYERS_NUM)) {
+    const std::optional<int> uniNum =
+        number == nullptr ? std::nullopt : MessageFields::decimalInt(number->asString());
+    if (said == nullptr || !uniNum || *uniNum < 1 || *uniNum > static_cast<int>(FULL_PLAYERS_NUM)) {
       logSkipped("malformed teammate say", message.toString());
       return;
     }
-    teammateHear(static_cast<float>(direction), static_cast<unsigned int>(uniNum),
+    teammateHear(static_cast<float>(*direction), static_cast<unsigned int>(*uniNum),
                  said->asString());
     return;
   }

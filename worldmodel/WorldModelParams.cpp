@@ -8,6 +8,7 @@
 #include "worldmodel/MessageFields.h"
 #include "worldmodel/Player.h"
 
+#include <map>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -34,7 +35,8 @@ const char* const playerTypeParams[] = {
     "extra_stamina", "effort_max", "effort_min", "player_speed_max", "player_decay",
     "player_size"};
 
-using Params = std::vector<std::pair<std::string, std::string>>;
+// Name -> value text; a name given twice keeps its last value.
+using Params = std::map<std::string, std::string>;
 
 void logSkipped(const char* why, const SExpression& message) {
   LogStream& log = logger["MainLog"];
@@ -42,29 +44,36 @@ void logSkipped(const char* why, const SExpression& message) {
 }
 
 // The (name value) lists from element first on; false when one of them is not such a
-// list. Further elements of a list are ignored.
+// list. Further elements of a list are ignored. A value that is not a finite number is
+// logged and left out, so that nothing reads it later.
 bool readParams(const SExpression& message, unsigned int first, Params& params) {
+  Params given;
   for (unsigned int i = first; i < message.size(); ++i) {
     const SExpression* list = MessageFields::listAt(message, i);
     const SExpAtomic* name = list == nullptr ? nullptr : MessageFields::atomAt(*list, 0);
     const SExpAtomic* value = list == nullptr ? nullptr : MessageFields::atomAt(*list, 1);
     if (name == nullptr || value == nullptr) return false;
-    params.emplace_back(name->asString(), value->asString());
+    given[name->asString()] = value->asString();
+  }
+  for (auto& param : given) {
+    if (MessageFields::decimalFloat(param.second)) {
+      params.insert(std::move(param));
+      continue;
+    }
+    LogStream& log = logger["MainLog"];
+    if (log.isOutValid()) {
+      log << "Skipping a parameter that is not a number: (" << param.first << " " << param.second
+          << ")" << std::endl;
+    }
   }
   return true;
 }
 
-// The name of the first wanted parameter that the lists lack or do not give as a
-// number, or null when all are there.
+// The name of the first wanted parameter that the lists lack, or null when all are there.
 template <std::size_t N>
 const char* missingNumber(const Params& params, const char* const (&wanted)[N]) {
   for (const char* name : wanted) {
-    bool found = false;
-    for (const auto& param : params) {
-      float value = 0.0f;
-      if (param.first == name && MessageFields::textToFloat(param.second, value)) found = true;
-    }
-    if (!found) return name;
+    if (params.find(name) == params.end()) return name;
   }
   return nullptr;
 }
@@ -102,12 +111,9 @@ void WorldModel::initPlayerParam(const SExpression& message) {
     logSkipped("malformed player_param", message);
     return;
   }
-  int typesNum = -1;
-  for (const auto& param : params) {
-    if (param.first == "player_types" && !MessageFields::textToInt(param.second, typesNum)) {
-      typesNum = -1;
-    }
-  }
+  const auto given = params.find("player_types");
+  const int typesNum =
+      given == params.end() ? -1 : MessageFields::decimalInt(given->second).value_or(-1);
   if (typesNum < 1 || typesNum > PLAYER_TYPES_MAX) {
     logSkipped("player_param without a believable player_types", message);
     return;

@@ -27,13 +27,13 @@ std::unique_ptr<SExpression> parse(const std::string& text) {
 
 const SExpAtomic& atomAt(const SExpression& list, unsigned int index) {
   const SExpElement* element = list[index];
-  EXPECT_EQ(element->type(), 0) << "element " << index << " of " << list.toString();
+  EXPECT_EQ(element->type(), SExpType::Atom) << "element " << index << " of " << list.toString();
   return dynamic_cast<const SExpAtomic&>(*element);
 }
 
 const SExpression& listAt(const SExpression& list, unsigned int index) {
   const SExpElement* element = list[index];
-  EXPECT_EQ(element->type(), 1) << "element " << index << " of " << list.toString();
+  EXPECT_EQ(element->type(), SExpType::List) << "element " << index << " of " << list.toString();
   return dynamic_cast<const SExpression&>(*element);
 }
 
@@ -207,7 +207,7 @@ TEST(SExpression, EveryRecordedMessageIsWellFormedAndParsesToAStableText) {
     const SExpression parsed(message, pos);
     EXPECT_EQ(pos, message.size() - 1) << message;
     ASSERT_GT(parsed.size(), 0u);
-    EXPECT_EQ(parsed[0]->type(), 0) << message;
+    EXPECT_EQ(parsed[0]->type(), SExpType::Atom) << message;
     // Written back, the text is well formed and reads back to itself.
     const std::string written = parsed.toString();
     ASSERT_TRUE(SExpression::isWellFormed(written)) << written;
@@ -234,7 +234,7 @@ TEST(SExpression, IsWellFormedRefusesEmptyAndOddlyShapedTexts) {
     EXPECT_TRUE(SExpression::isWellFormed(text)) << "[" << text << "]";
     unsigned int pos = 0;
     const SExpression parsed(text, pos);
-    EXPECT_EQ(parsed[0]->type(), 0) << text;
+    EXPECT_EQ(parsed[0]->type(), SExpType::Atom) << text;
   }
 }
 
@@ -311,7 +311,7 @@ TEST(SExpression, WhateverIsWellFormedParsesToTheSameShape) {
     unsigned int pos = 0;
     const SExpression parsed(text, pos);
     ASSERT_GT(parsed.size(), 0u) << text;
-    EXPECT_EQ(parsed[0]->type(), 0) << text;
+    EXPECT_EQ(parsed[0]->type(), SExpType::Atom) << text;
     EXPECT_TRUE(SExpression::isWellFormed(parsed.toString())) << text;
   }
   EXPECT_GT(accepted, 100);

@@ -16,11 +16,12 @@ namespace {
 void readParameterLists(const SExpression& message, unsigned int first, ConfigGroup& group) {
   for (unsigned int i = first; i < message.size(); ++i) {
     const SExpElement* element = message[i];
-    if (element->type() != 1) {
+    if (element->type() != SExpType::List) {
       continue;
     }
     const SExpression& list = static_cast<const SExpression&>(*element);
-    if (list.size() >= 2 && list[0]->type() == 0 && list[1]->type() == 0) {
+    if (list.size() >= 2 && list[0]->type() == SExpType::Atom &&
+        list[1]->type() == SExpType::Atom) {
       group.add(list[0]->toString(), list[1]->toString());
     }
   }
@@ -60,7 +61,7 @@ RecordedParams::RecordedParams() {
       continue;
     }
     const SExpression& idList = message["id"];
-    TOVREN_CHECK(idList.size() >= 2 && idList[1]->type() == 0);
+    TOVREN_CHECK(idList.size() >= 2 && idList[1]->type() == SExpType::Atom);
     const int id = static_cast<const SExpAtomic*>(idList[1])->asInt();
     TOVREN_CHECK(id >= 0 && id < 100);
     if (playerTypes.size() <= static_cast<unsigned int>(id)) {

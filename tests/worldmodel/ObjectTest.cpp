@@ -183,7 +183,7 @@ TEST(ObjectParse, EveryRecordedSeeEntryIsRead) {
       if (line.sent || line.text.compare(0, 5, "(see ") != 0) continue;
       auto see = parseEntry(line.text);
       for (unsigned int i = 2; i < see->size(); ++i) {
-        ASSERT_EQ((*see)[i]->type(), 1);
+        ASSERT_EQ((*see)[i]->type(), SExpType::List);
         const auto& entry = static_cast<const SExpression&>(*(*see)[i]);
         const auto& name = static_cast<const SExpression&>(*entry[0]);
         std::string kind = name[0]->toString();
