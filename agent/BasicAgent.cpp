@@ -341,10 +341,15 @@ bool BasicAgent::sigIOHandler() {
 void BasicAgent::dispatch(const std::string& text) {
   lastReceiveMS = static_cast<int>(worldModel->getTimer().now());
   // Nothing that arrives over the network may stop the process, and the parser stops
-  // on anything that is not one complete list headed by an atom.
-  if (!SExpression::isWellFormed(text)) {
+  // on anything that does not begin with one complete list headed by an atom.
+  const std::size_t length = SExpression::firstListLength(text);
+  if (length == 0) {
     logger["MainLog"] << "Skipping malformed message: " << text << std::endl;
     return;
+  }
+  const std::size_t rest = text.find_first_not_of(" \t\r\n", length);
+  if (rest != std::string::npos) {
+    logger["MainLog"] << "Ignoring text after the message: " << text.substr(rest) << std::endl;
   }
   unsigned int pos = 0;
   const SExpression message(text, pos);

@@ -96,17 +96,22 @@ SExpression::SExpression(const std::string& value, unsigned int& pos) {
 }
 
 bool SExpression::isWellFormed(const std::string& text) {
+  const std::size_t listLength = firstListLength(text);
+  return listLength > 0 && text.find_first_not_of(" \t\r\n", listLength) == std::string::npos;
+}
+
+std::size_t SExpression::firstListLength(const std::string& text) {
   const std::size_t length = text.length();
   // The parser counts positions in unsigned int.
   if (length == 0 || length >= UINT_MAX || text[0] != '(') {
-    return false;
+    return 0;
   }
   std::size_t first = 1;
   while (first < length && isSeparator(text[first])) {
     ++first;
   }
   if (first >= length || text[first] == '(' || text[first] == ')') {
-    return false;
+    return 0;
   }
 
   unsigned int depth = 1;
@@ -115,7 +120,7 @@ bool SExpression::isWellFormed(const std::string& text) {
     const char c = text[i];
     if (c == '(') {
       if (++depth > maxWellFormedDepth) {
-        return false;
+        return 0;
       }
     } else if (c == ')') {
       if (--depth == 0) {
@@ -126,16 +131,7 @@ bool SExpression::isWellFormed(const std::string& text) {
       i = atomEnd(text, i) - 1;
     }
   }
-  if (depth != 0) {
-    return false;
-  }
-  for (++i; i < length; ++i) {
-    const char c = text[i];
-    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
-      return false;
-    }
-  }
-  return true;
+  return depth == 0 ? i + 1 : 0;
 }
 
 std::string SExpression::toString() const {

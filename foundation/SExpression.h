@@ -58,6 +58,9 @@ class SExpression : public SExpElement {
   // index 0, balanced under the parser's own quote and separator rules, element 0 an
   // atom, nesting at most maxWellFormedDepth, and nothing but white space after it.
   static bool isWellFormed(const std::string& text);
+  // The length of the list at the start of the text, up to and including its ")", when
+  // that list passes the same test; 0 when it does not. What follows is not looked at.
+  static std::size_t firstListLength(const std::string& text);
 
   SExpType type() const override { return SExpType::List; }
   // "(" and the elements' texts separated by single blanks, then ")".

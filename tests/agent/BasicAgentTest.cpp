@@ -250,10 +250,8 @@ TEST(BasicAgentDispatch, MalformedDatagramsAreLoggedAndSkippedAndTheNextIsHandle
   ScratchDirectory directory;
   auto agent = makeAgent(directory, {"--offline-player"});
   std::ostringstream& log = support::captureMainLog();
-  const std::vector<std::string> malformed = {
-      "",        "(",      "()",       "((see) 1)",
-      "(see 1",  "see 1)", " (think)", "(think) (hear 1 referee play_on)",
-      "(think)x"};
+  const std::vector<std::string> malformed = {"",       "(",      "()",      "((see) 1)",
+                                              "(see 1", "see 1)", " (think)"};
   for (const std::string& text : malformed) agent->queue(text);
   agent->queue("(think)");
 
@@ -265,6 +263,21 @@ TEST(BasicAgentDispatch, MalformedDatagramsAreLoggedAndSkippedAndTheNextIsHandle
   for (std::size_t i = 0; i < malformed.size(); ++i) {
     EXPECT_EQ(lines[i], "  0000. Skipping malformed message: " + malformed[i]);
   }
+}
+
+TEST(BasicAgentDispatch, OnlyTheFirstListIsDispatchedAndTheTextAfterItIsLogged) {
+  ScratchDirectory directory;
+  auto agent = makeAgent(directory, {"--offline-player"});
+  std::ostringstream& log = support::captureMainLog();
+  for (const char* text : {"(think) (hear 1 referee play_on)", "(think)x (", "(think) \r\n"}) {
+    agent->queue(text);
+  }
+  EXPECT_TRUE(agent->sigIOHandler());
+  EXPECT_EQ(agent->operations, std::vector<std::string>(3, "think"));
+  const std::vector<std::string> expected = {
+      "  0000. Ignoring text after the message: (hear 1 referee play_on)",
+      "  0000. Ignoring text after the message: x ("};
+  EXPECT_EQ(linesWith(log.str(), "Ignoring"), expected);
 }
 
 TEST(BasicAgentDispatch, StampsEachDatagramWithTheCycleClockBeforeItsOperation) {
