@@ -151,13 +151,20 @@ void BasicAgent::initOnlineConnection() {
   const InitCommand command(agent["Public"]["TeamName"].asString(),
                             agent["Server"]["Version"].asString(),
                             agent["Public"]["IsGoalie"].asBool());
-  connection->send(&command);
+  sendToServer(command.toString());
 }
 
 void BasicAgent::closeOnlineConnection() {
   const ByeCommand command;
+  // Tried once; a failure is only printed, the run ends anyway.
   connection->send(&command);
   connection.reset();
+}
+
+void BasicAgent::sendToServer(const std::string& text) {
+  if (!connection || connection->send(text)) return;
+  stopRequested = true;
+  exitStatus = 1;
 }
 
 void BasicAgent::initVirtualConnection() { connection = std::make_unique<VirtualConnection>(); }
@@ -306,7 +313,7 @@ void BasicAgent::sigAlrmTiming(long& firstMS, long& periodMS) {
   periodMS = 10;
 }
 
-bool BasicAgent::sigAlrmHandler() { return synchronize(); }
+bool BasicAgent::sigAlrmHandler() { return synchronize() && !stopRequested; }
 
 bool BasicAgent::sigIntHandler() { return reportStop("Interrupt Handler."); }
 
@@ -506,7 +513,7 @@ void BasicAgent::init(const SExpression& message) {
   if (logger["OfflineLog"].isOutValid()) std::cout << "    OffLog: " << offlinePath << std::endl;
 
   const CLangVersionCommand command(kCLangMinVersion, kCLangMaxVersion);
-  if (connection) connection->send(&command);
+  sendToServer(command.toString());
 }
 
 void BasicAgent::openLog(const std::string& name, const std::string& path, bool toFile) const {

@@ -41,7 +41,7 @@ class BasicAgent : public SignalHandled {
   // its groups when absent); every other key stays as it is.
   static void setConfigDefaults();
 
-  // The result of synchronize().
+  // The result of synchronize(); false also once a failed link has ended the run.
   bool sigAlrmHandler() override;
   // Each writes its message to "MainLog" and standard output and ends the run.
   bool sigIntHandler() override;
@@ -51,7 +51,7 @@ class BasicAgent : public SignalHandled {
   // Writes its message to standard output and ends the process with status 1 at once.
   bool sigSegVHandler() override;
   // Drains the connection, dispatching every datagram by its header, then decides once.
-  // False only after an init answer the player cannot live with.
+  // False only after an init answer the player cannot live with or a failed link.
   bool sigIOHandler() override;
   int signalsMask() override;  // all seven signals
   void sigAlrmTiming(long& firstMS, long& periodMS) override;
@@ -94,7 +94,8 @@ class BasicAgent : public SignalHandled {
   void setHeadCycleCommandDecidePermitted(bool value) { headCycleCommandDecidePermitted = value; }
   void setHeadCycleCommandSendPermitted(bool value) { headCycleCommandSendPermitted = value; }
 
-  // 0 after an orderly run; 1 when the run ended on an init answer that was refused.
+  // 0 after an orderly run; 1 when the run ended on an init answer that was refused or
+  // on a link that failed.
   int getExitStatus() const { return exitStatus; }
 
   // The character that stands for a uniform number in file names: "1" to "9", then
@@ -113,6 +114,8 @@ class BasicAgent : public SignalHandled {
   void closeOnlineConnection();
   void initVirtualConnection();
   void closeVirtualConnection();
+  // Sends through the link; a link that has failed ends the run with status 1.
+  void sendToServer(const std::string& text);
   // Replays the offline input log through the virtual link, one cycle (the lines up to
   // an "EndInf" record) at a time, with the decide and send permissions the record
   // gives, calling the SIGIO and SIGALRM handlers at the logged milliseconds.

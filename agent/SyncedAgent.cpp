@@ -420,7 +420,7 @@ void SyncedAgent::appendText(std::string& text, const std::unique_ptr<Command>& 
 
 void SyncedAgent::sendText(const std::string& text) {
   if (text.empty()) return;
-  if (connection) connection->send(text);
+  sendToServer(text);
   logger["MainLog"] << "SendStr: " << text << std::endl;
 }
 

@@ -5,9 +5,9 @@
 
 namespace tovren {
 
-void Connection::send(const Command* command) {
+bool Connection::send(const Command* command) {
   TOVREN_CHECK(command != nullptr);
-  send(command->toString());
+  return send(command->toString());
 }
 
 }  // namespace tovren

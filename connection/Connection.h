@@ -18,10 +18,12 @@ class Connection {
   // Opens the link; true on success.
   virtual bool init() = 0;
 
-  // Sends the command's text; the command stays the caller's.
-  virtual void send(const Command* command);
+  // Sends the command's text; the command stays the caller's. Both sends return true
+  // when the text went out or was dropped on a passing fault, false when the link has
+  // failed and the run cannot go on.
+  virtual bool send(const Command* command);
 
-  virtual void send(const std::string& text) = 0;
+  virtual bool send(const std::string& text) = 0;
 
   // 1 when a message was read into text, 0 when nothing was pending, -1 on an error.
   virtual int receive(std::string& text) = 0;

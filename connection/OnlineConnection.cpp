@@ -14,7 +14,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
@@ -22,7 +21,7 @@ namespace tovren {
 
 namespace {
 
-// Cut datagrams skipped in one receive at most; far more than the socket buffer holds.
+// Cut or foreign datagrams skipped in one receive at most; far more than the socket buffer holds.
 constexpr int kMaxSkippedPerReceive = 1024;
 
 }  // namespace
@@ -30,6 +29,7 @@ constexpr int kMaxSkippedPerReceive = 1024;
 struct OnlineConnection::SocketRecord {
   int descriptor = -1;  // -1 while not open
   sockaddr_in serverAddress{};
+  bool replyPortFixed = false;  // the server has answered from serverAddress's port
 };
 
 OnlineConnection::OnlineConnection(const std::string& host, int port)
@@ -81,6 +81,7 @@ bool OnlineConnection::init() {
   }
 
   socketRecord->descriptor = descriptor;
+  socketRecord->replyPortFixed = false;
   socketRecord->serverAddress = sockaddr_in{};
   socketRecord->serverAddress.sin_family = AF_INET;
   socketRecord->serverAddress.sin_port = htons(static_cast<uint16_t>(port));
@@ -88,16 +89,25 @@ bool OnlineConnection::init() {
   return true;
 }
 
-void OnlineConnection::send(const std::string& text) {
-  const std::size_t length = text.size() + 1;  // the terminating NUL goes too
-  const ssize_t sent =
-      sendto(socketRecord->descriptor, text.c_str(), length, 0,
-             reinterpret_cast<const sockaddr*>(&socketRecord->serverAddress),
-             sizeof socketRecord->serverAddress);
-  if (sent < 0 || static_cast<std::size_t>(sent) != length) {
-    std::cout << "Send message fault." << std::endl;
-    std::exit(1);
+bool OnlineConnection::send(const std::string& text) {
+  // The terminating NUL goes too.
+  const int error = transmit(text.c_str(), text.size() + 1);
+  if (error == 0) return true;
+  logger["MainLog"] << "Send message fault. " << std::strerror(error) << std::endl;
+  // A full socket buffer or an interrupted call passes; the next cycle sends again.
+  if (error == EAGAIN || error == EWOULDBLOCK || error == ENOBUFS || error == EINTR) {
+    return true;
   }
+  std::cout << "Send message fault. " << std::strerror(error) << std::endl;
+  return false;
+}
+
+int OnlineConnection::transmit(const char* bytes, std::size_t length) {
+  const ssize_t sent = sendto(socketRecord->descriptor, bytes, length, 0,
+                              reinterpret_cast<const sockaddr*>(&socketRecord->serverAddress),
+                              sizeof socketRecord->serverAddress);
+  if (sent < 0) return errno;
+  return static_cast<std::size_t>(sent) == length ? 0 : EMSGSIZE;
 }
 
 int OnlineConnection::receive(std::string& text) {
@@ -120,9 +130,16 @@ int OnlineConnection::receive(std::string& text) {
       std::perror("");
       return -1;
     }
-    if (sender.sin_family == AF_INET) {
-      socketRecord->serverAddress.sin_port = sender.sin_port;
+    sockaddr_in& server = socketRecord->serverAddress;
+    if (sender.sin_family != AF_INET || sender.sin_addr.s_addr != server.sin_addr.s_addr ||
+        (socketRecord->replyPortFixed && sender.sin_port != server.sin_port)) {
+      // Anyone else on the network could steer the commands or forge what the client sees.
+      logger["MainLog"] << "Ignoring a datagram from " << inet_ntoa(sender.sin_addr) << ":"
+                        << ntohs(sender.sin_port) << std::endl;
+      continue;
     }
+    server.sin_port = sender.sin_port;
+    socketRecord->replyPortFixed = true;
     if (received == 0) {
       return 0;
     }

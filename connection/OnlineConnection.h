@@ -2,14 +2,17 @@
 
 #include "connection/Connection.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
 namespace tovren {
 
 // The UDP link to the server: a non-blocking socket that raises SIGIO for the process
-// whenever a datagram arrives. Replies go to the port of the last datagram received,
-// since the server answers from a port of its own for each client.
+// whenever a datagram arrives. The first datagram goes to the given port; the server
+// answers from a port of its own for each client, so the first datagram from the
+// server's host fixes the port replies go to. Only the server may talk to the client:
+// datagrams from any other address or port are logged and dropped.
 class OnlineConnection : public Connection {
  public:
   // Longest datagram read; a longer one is cut and skipped.
@@ -24,14 +27,21 @@ class OnlineConnection : public Connection {
   bool init() override;
 
   using Connection::send;
-  // Sends the text and its terminating NUL as one datagram; a short send prints
-  // "Send message fault." and ends the process with status 1.
-  void send(const std::string& text) override;
+  // Sends the text and its terminating NUL as one datagram. A send that fails for the
+  // moment (EAGAIN, EWOULDBLOCK, ENOBUFS, EINTR) logs "Send message fault." with the
+  // error and drops the datagram; any other failure also prints that line and is
+  // reported by false.
+  bool send(const std::string& text) override;
 
   // Reads one pending datagram up to its first NUL: 1 with its text, 0 when nothing is
   // pending or the datagram is empty, -1 on a receive error. Datagrams longer than
-  // kReceiveLimit are logged and skipped.
+  // kReceiveLimit, and those that do not come from the server, are logged and skipped.
   int receive(std::string& text) override;
+
+ protected:
+  // One sendto of the bytes to the server address: 0 when all went out, else the error
+  // number (EMSGSIZE for a short send). Tests fail a send through it.
+  virtual int transmit(const char* bytes, std::size_t length);
 
  private:
   struct SocketRecord;

@@ -8,7 +8,7 @@ bool VirtualConnection::init() {
   return true;
 }
 
-void VirtualConnection::send(const std::string&) {}
+bool VirtualConnection::send(const std::string&) { return true; }
 
 int VirtualConnection::receive(std::string& text) {
   if (messages.empty()) {

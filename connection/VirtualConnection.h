@@ -16,7 +16,8 @@ class VirtualConnection : public Connection {
   bool init() override;
 
   using Connection::send;
-  void send(const std::string& text) override;
+  // Drops the text; true.
+  bool send(const std::string& text) override;
 
   // Moves the oldest message into text and returns 1; 0 with text unchanged when empty.
   int receive(std::string& text) override;

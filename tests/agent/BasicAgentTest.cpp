@@ -1,6 +1,7 @@
 #include "agent/BasicAgent.h"
 
 #include "connection/Command.h"
+#include "connection/OnlineConnection.h"
 #include "foundation/Config.h"
 #include "foundation/Timer.h"
 #include "support/AgentScene.h"
@@ -10,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -460,6 +463,58 @@ TEST(BasicAgentInit, PlayerCharacterIsTheDigitThenALetter) {
   EXPECT_EQ(BasicAgent::getPlayerCharacter(9), '9');
   EXPECT_EQ(BasicAgent::getPlayerCharacter(10), 'A');
   EXPECT_EQ(BasicAgent::getPlayerCharacter(11), 'B');
+}
+
+}  // namespace
+}  // namespace tovren
+
+namespace tovren {
+namespace {
+
+// The online link with every send failing with one error; datagrams come from the inbox.
+class FailingLink : public OnlineConnection {
+ public:
+  explicit FailingLink(int error) : OnlineConnection("127.0.0.1", 6000), error(error) {}
+  std::deque<std::string> inbox;
+
+  int receive(std::string& text) override {
+    if (inbox.empty()) return 0;
+    text = inbox.front();
+    inbox.pop_front();
+    return 1;
+  }
+
+ protected:
+  int transmit(const char*, std::size_t) override { return error; }
+
+ private:
+  int error;
+};
+
+TEST(BasicAgentSend, FailedLinkEndsTheRunWithStatusOneAndPassingFaultsDoNot) {
+  struct Case {
+    const char* name;
+    int error;
+    bool goesOn;
+  };
+  const Case cases[] = {{"ENOBUFS", ENOBUFS, true},
+                        {"EAGAIN", EAGAIN, true},
+                        {"ECONNREFUSED", ECONNREFUSED, false},
+                        {"EPERM", EPERM, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDirectory directory;
+    auto agent = makeAgent(directory, {"--offline-player"});
+    auto link = std::make_unique<FailingLink>(c.error);
+    // Its answer makes the player send the clang version command.
+    link->inbox.push_back("(init l 3 before_kick_off)");
+    agent->connection = std::move(link);
+    ::testing::internal::CaptureStdout();
+    EXPECT_EQ(agent->sigIOHandler(), c.goesOn);
+    EXPECT_EQ(agent->sigAlrmHandler(), c.goesOn);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(agent->getExitStatus(), c.goesOn ? 0 : 1);
+  }
 }
 
 }  // namespace
