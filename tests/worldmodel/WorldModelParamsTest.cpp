@@ -67,39 +67,14 @@ TEST_F(WorldModelParams, OnlyTheFirstValueOfAListIsStored) {
 
 TEST_F(WorldModelParams, ValueThatIsNotANumberIsLoggedAndNeverStored) {
   feed(&WorldModel::initServerParam, serverParam);
-  struct Case {
-    const char* name;
-    const char* value;
-  };
-  const Case cases[] = {{"word", "abc"},          {"not a number", "nan"},
-                        {"infinite", "inf"},      {"past a float", "1e39"},
-                        {"hexadecimal", "0x1p3"}, {"trailing text", "0.5x"},
-                        {"quoted", "\"0.5\""}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    log->str("");
-    // In a whole server_param, and as the last of a repeated key after a good value.
+  for (const std::string value : {"abc", "nan", "inf", "1e39", "0x1p3", "0.5x", "\"0.5\""}) {
+    SCOPED_TRACE(value);
+    // In a whole server_param, as the last of a repeated key: the earlier value is not taken.
     std::string text = serverParam;
-    const std::string::size_type at = text.find("(ball_decay 0.94)");
-    ASSERT_NE(at, std::string::npos);
-    text.replace(at, 17, std::string("(ball_decay 0.5)(ball_decay ") + c.value + ")");
+    text.replace(text.find("(ball_decay 0.94)"), 17, "(ball_decay 0.5)(ball_decay " + value + ")");
     feed(&WorldModel::initServerParam, text);
     EXPECT_EQ(worldModel.getServerParam()["ball_decay"].asString(), "0.94");
-    EXPECT_FLOAT_EQ(worldModel.getBall().getDecay(), 0.94f);
-    EXPECT_NE(
-        log->str().find(std::string("Skipping a parameter that is not a number: (ball_decay ") +
-                        c.value + ")"),
-        std::string::npos);
-
-    feed(&WorldModel::initPlayerParam,
-         std::string("(player_param (player_types 3)(pt_max ") + c.value + "))");
-    feed(&WorldModel::initPlayerType, playerType(0));
-    EXPECT_FALSE(worldModel.getPlayerParam().has("pt_max"));
-    // A player type lacking a value it must give is refused whole.
-    std::string type = playerType(1);
-    type.replace(type.find("(kick_rand 0.11)"), 16, std::string("(kick_rand ") + c.value + ")");
-    feed(&WorldModel::initPlayerType, type);
-    EXPECT_FALSE(worldModel.isPlayerTypeReceived(1));
+    EXPECT_NE(log->str().find("not a number: (ball_decay " + value + ")"), std::string::npos);
   }
 }
 
