@@ -31,6 +31,22 @@ namespace {
 
 const char* const kConfigPath = "./Configs/Agent.conf";
 
+// The numbers and switches of "Agent" that the player reads once it runs, some of them
+// inside signal handlers. Each is converted once at start-up, so a wrong one stops the
+// start-up with a line naming where it was given, not the run later.
+struct TypedSetting {
+  const char* group;
+  const char* key;
+  bool isNumber;  // else a switch
+};
+
+const TypedSetting kTypedSettings[] = {
+    {"Server", "PlayerPort", true},      {"Server", "OfflinePlayer", false},
+    {"Public", "IsGoalie", false},       {"Public", "UniformNum", true},
+    {"Public", "LatestTrick", false},    {"AgentLog", "LogToFile", false},
+    {"AgentLog", "OffLogToFile", false},
+};
+
 // The server sends a few datagrams per cycle; a flood cannot hold the handler longer
 // than this, and what is left is read at the next SIGIO.
 constexpr int kMaxDatagramsPerBurst = 10000;
@@ -93,6 +109,14 @@ BasicAgent::BasicAgent(int argc, char** argv) {
   if (!agent.setByArguments(argc, argv)) {
     std::exit(1);
   }
+  for (const TypedSetting& setting : kTypedSettings) {
+    const ConfigValue& value = agent[setting.group][setting.key];
+    if (setting.isNumber) {
+      value.readInt();
+    } else {
+      value.readBool();
+    }
+  }
   worldModel = std::make_unique<WorldModel>();
 }
 
@@ -133,14 +157,23 @@ void BasicAgent::run() {
     closeVirtualConnection();
     return;
   }
+  // Neither a late alarm nor a late datagram may meet the default actions restored
+  // here: either would end the process before "(bye)".
+  const auto unwire = [] {
+    SignalHandler::stopTimer();
+    SignalHandler::finalSignalHandlers();
+  };
   // The handlers come before the link, so the SIGIO of the first answer is not missed.
   SignalHandler::initSignalHandlers(this);
-  initOnlineConnection();
+  try {
+    initOnlineConnection();
+  } catch (const UserError&) {
+    // An unknown host: no handler may outlive the agent that main is about to delete.
+    unwire();
+    throw;
+  }
   SignalHandler::run();
-  // Neither a late alarm nor a late datagram may meet the default actions restored
-  // next: either would end the process before "(bye)".
-  SignalHandler::stopTimer();
-  SignalHandler::finalSignalHandlers();
+  unwire();
   closeOnlineConnection();
 }
 

@@ -33,7 +33,8 @@ class BasicAgent : public SignalHandled {
  public:
   // Defaults, then "./Configs/Agent.conf", then the command line, each replacing the
   // earlier values; a rejected command line ends the process with status 1 after the
-  // usage text. The world model comes last, since it reads the final configuration.
+  // usage text, and a file or value of the wrong kind throws a UserError. The world
+  // model comes last, since it reads the final configuration.
   BasicAgent(int argc, char** argv);
   ~BasicAgent() override;
 

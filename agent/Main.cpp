@@ -1,21 +1,30 @@
 #include "coach/AdvancedCoach.h"
 #include "decisions/AdvancedAgent.h"
+#include "foundation/Check.h"
 
 #include <cstring>
+#include <iostream>
 #include <memory>
 
 // The first argument alone chooses the role; the whole argument vector goes to the
-// role's configuration.
+// role's configuration. A user's mistake ends the process with one line naming it and
+// status 1, not an abort: the user can mend it.
 int main(int argc, char** argv) {
-  if (argc > 1 && std::strcmp(argv[1], "--coach") == 0) {
-    auto coach = std::make_unique<tovren::AdvancedCoach>(argc, argv);
-    coach->run();
-    return 0;
+  try {
+    if (argc > 1 && std::strcmp(argv[1], "--coach") == 0) {
+      auto coach = std::make_unique<tovren::AdvancedCoach>(argc, argv);
+      coach->run();
+      return 0;
+    }
+    auto agent = std::make_unique<tovren::AdvancedAgent>(argc, argv);
+    agent->run();
+    // An init answer the player cannot live with ends an orderly run with status 1.
+    const int status = agent->getExitStatus();
+    agent.reset();
+    return status;
+  } catch (const tovren::UserError& error) {
+    std::cout.flush();
+    std::cerr << error.what() << std::endl;
+    return 1;
   }
-  auto agent = std::make_unique<tovren::AdvancedAgent>(argc, argv);
-  agent->run();
-  // An init answer the player cannot live with ends an orderly run with status 1.
-  const int status = agent->getExitStatus();
-  agent.reset();
-  return status;
 }

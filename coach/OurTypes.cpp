@@ -28,17 +28,12 @@ const RateGroup postRates = {"PostRates", OurTypes::rateColumns - 1, 1};
 
 // A line with too few numbers is the user's mistake, so the stop names the file, group
 // and key instead of an index deep in the store.
-void checkRateTokens(const ConfigValue& value, const RateGroup& group, const char* key) {
-  if (value.size() >= group.tokens) return;
-  const std::string condition = std::string(ratesPath) + " [" + group.name + "] " + key +
-                                " holds fewer than " + std::to_string(group.tokens) + " numbers";
-  TOVREN_CHECK_NAMED(false, condition.c_str());
-}
-
 float readRate(const RateGroup& group, int row, int token) {
   const ConfigValue& value = config["OurTypes"][group.name][rateKeys[row]];
-  checkRateTokens(value, group, rateKeys[row]);
-  return value[token].asFloat();
+  if (value.size() < group.tokens) {
+    value.refuse("holds fewer than " + std::to_string(group.tokens) + " numbers");
+  }
+  return value.readFloat(token);
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ bool OnlineConnection::init() {
     std::memcpy(&address, entry->h_addr_list[0], sizeof address);
     host = inet_ntoa(address);
   } else if (inet_addr(host.c_str()) == INADDR_NONE) {
-    return false;
+    throw UserError("Unknown host: " + host);
   }
 
   const int descriptor = socket(AF_INET, SOCK_DGRAM, 0);

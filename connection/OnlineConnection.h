@@ -18,7 +18,8 @@ class OnlineConnection : public Connection {
   // Longest datagram read; a longer one is cut and skipped.
   static constexpr int kReceiveLimit = 4096;
 
-  // Opens the socket; the process stops with "init()" when that fails.
+  // Opens the socket; the process stops with "init()" when that fails. A host that
+  // resolves neither as a name nor as an address throws a UserError naming it.
   OnlineConnection(const std::string& host, int port);
 
   // Closes the socket.

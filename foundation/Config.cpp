@@ -2,7 +2,9 @@
 
 #include "foundation/Check.h"
 
-#include <cstdio>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 
@@ -17,20 +19,21 @@ struct CommandLineOption {
   const char* group;  // null: accepted and ignored
   const char* key;
   bool takesValue;  // false: the text stored is "True"
+  bool takesNumber;
 };
 
 const CommandLineOption commandLineOptions[] = {
-    {"--goalie", "Public", "IsGoalie", false},
-    {"--offline-player", "Server", "OfflinePlayer", false},
-    {"--offline-frames", "Server", "OfflineFrames", false},
+    {"--goalie", "Public", "IsGoalie", false, false},
+    {"--offline-player", "Server", "OfflinePlayer", false, false},
+    {"--offline-frames", "Server", "OfflineFrames", false, false},
     // The entry point chooses the coach role from the first argument.
-    {"--coach", nullptr, nullptr, false},
-    {"--host", "Server", "HostName", true},
-    {"--player-port", "Server", "PlayerPort", true},
-    {"--coach-port", "Server", "CoachPort", true},
-    {"--number", "Public", "UniformNum", true},
-    {"--team", "Public", "TeamName", true},
-    {"--random-seed", "Public", "RandomSeed", true},
+    {"--coach", nullptr, nullptr, false, false},
+    {"--host", "Server", "HostName", true, false},
+    {"--player-port", "Server", "PlayerPort", true, true},
+    {"--coach-port", "Server", "CoachPort", true, true},
+    {"--number", "Public", "UniformNum", true, true},
+    {"--team", "Public", "TeamName", true, false},
+    {"--random-seed", "Public", "RandomSeed", true, true},
 };
 
 const CommandLineOption* findOption(const std::string& argument) {
@@ -42,11 +45,17 @@ const CommandLineOption* findOption(const std::string& argument) {
   return nullptr;
 }
 
+// "<path> line <n>", the start of every line that names a mistake in a file.
+std::string fileLine(const std::string& path, int lineNumber) {
+  return path + " line " + std::to_string(lineNumber);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- ConfigValue
 
-ConfigValue::ConfigValue(const std::string& text) : value(text) {
+ConfigValue::ConfigValue(const std::string& text, const std::string& origin)
+    : value(text), origin(origin) {
   std::string::size_type start = 0;
   // Each pass stores one token and moves start past it, so the split ends.
   for (;;) {
@@ -85,6 +94,38 @@ char ConfigValue::asChar() const {
   return values[0].asChar();
 }
 
+int ConfigValue::readInt() const {
+  const std::string& text = values[0].asString();
+  char* end = nullptr;
+  const long number = std::strtol(text.c_str(), &end, 0);
+  if (end != text.c_str() && *end == '\0' && number >= INT_MIN && number <= INT_MAX) {
+    return static_cast<int>(number);
+  }
+  if (origin.empty()) return asInt();
+  refuse("\"" + value + "\" is not a whole number");
+}
+
+float ConfigValue::readFloat(int i) const {
+  const std::string& text = (*this)[i].asString();
+  char* end = nullptr;
+  const float number = std::strtof(text.c_str(), &end);
+  if (end != text.c_str() && *end == '\0' && std::isfinite(number)) return number;
+  if (origin.empty()) return (*this)[i].asFloat();
+  refuse("\"" + text + "\" is not a number");
+}
+
+bool ConfigValue::readBool() const {
+  bool flag = false;
+  if (Str::readBool(values[0].asString(), flag)) return flag;
+  if (origin.empty()) return asBool();
+  refuse("\"" + value + "\" is not true, false, 1 or 0");
+}
+
+void ConfigValue::refuse(const std::string& problem) const {
+  TOVREN_CHECK_NAMED(!origin.empty(), problem.c_str());
+  throw UserError(origin + ": " + problem);
+}
+
 const Str& ConfigValue::operator[](int i) const {
   TOVREN_CHECK(i >= 0 && i < size());
   return values[static_cast<std::size_t>(i)];
@@ -92,8 +133,8 @@ const Str& ConfigValue::operator[](int i) const {
 
 // ---------------------------------------------------------------- ConfigGroup
 
-void ConfigGroup::add(const std::string& key, const std::string& text) {
-  values.insert_or_assign(key, ConfigValue(text));
+void ConfigGroup::add(const std::string& key, const std::string& text, const std::string& origin) {
+  values.insert_or_assign(key, ConfigValue(text, origin));
 }
 
 ConfigValue& ConfigGroup::operator[](const std::string& key) {
@@ -119,15 +160,16 @@ ConfigFile::~ConfigFile() = default;
 void ConfigFile::readFile(const std::string& path) {
   std::ifstream fin(path);
   if (!fin) {
-    std::fprintf(stderr, "Cannot open configuration file: %s\n", path.c_str());
-    std::fflush(stderr);
+    throw UserError("Cannot open configuration file: " + path);
   }
-  TOVREN_CHECK(fin);
 
   // Map nodes never move, so the current group can be held by pointer.
   ConfigGroup* current = &groups[""];
+  std::string currentName;
   std::string line;
+  int lineNumber = 0;
   while (std::getline(fin, line)) {
+    ++lineNumber;
     const auto cpos = line.find('#');
     const auto vb = line.find_first_not_of(whiteSpace);
     if (vb == std::string::npos || vb >= cpos) {
@@ -140,26 +182,34 @@ void ConfigFile::readFile(const std::string& path) {
     }
 
     if (line[vb] == '[') {
-      TOVREN_CHECK(line[ve] == ']');
-      current = &groups[line.substr(vb + 1, ve - vb - 1)];
+      if (line[ve] != ']') {
+        // A carriage return of a DOS line end counts as text here.
+        throw UserError(fileLine(path, lineNumber) +
+                        ": a group header that does not end with \"]\"");
+      }
+      currentName = line.substr(vb + 1, ve - vb - 1);
+      current = &groups[currentName];
       continue;
     }
 
     const auto qpos = line.find('=');
-    TOVREN_CHECK_NAMED(qpos != std::string::npos && qpos < cpos,
-                       "qpos != string::npos && qpos < cpos");
+    if (qpos == std::string::npos || qpos >= cpos) {
+      throw UserError(fileLine(path, lineNumber) + ": a setting without \"=\"");
+    }
     // "=" is significant, so qpos >= vb; the key is empty when qpos == vb.
     const auto keyEnd =
         qpos == vb ? std::string::npos : line.find_last_not_of(whiteSpace, qpos - 1);
     const std::string key =
         keyEnd == std::string::npos ? std::string() : line.substr(vb, keyEnd - vb + 1);
-    TOVREN_CHECK(!key.empty());
+    if (key.empty()) {
+      throw UserError(fileLine(path, lineNumber) + ": a setting without a key");
+    }
 
     // Nothing significant after "=" (or only a comment) stores the empty text.
     const auto vs = line.find_first_not_of(whiteSpace, qpos + 1);
     const std::string text =
         vs == std::string::npos || vs > ve ? std::string() : line.substr(vs, ve - vs + 1);
-    current->add(key, text);
+    current->add(key, text, fileLine(path, lineNumber) + ", [" + currentName + "] " + key);
   }
 }
 
@@ -193,7 +243,12 @@ bool ConfigFile::setByArguments(int argc, char** argv) {
     if (option->takesValue) {
       text = argv[++i];
     }
-    (*this)[option->group].add(option->key, text);
+    ConfigGroup& group = (*this)[option->group];
+    group.add(option->key, text, std::string("option ") + option->name);
+    // Read later, but a wrong value is told now, while the option can be named.
+    if (option->takesNumber) {
+      group[option->key].readInt();
+    }
   }
   return true;
 }
@@ -208,7 +263,7 @@ void ConfigFile::argumentsError(const std::string& programName) const {
             << "  --team teamname           : Set teamname to connect to server\n"
             << "  --host hostname           : Set hostname to connect to server\n"
             << "  --player-port portnum     : Set player port number to connect to server\n"
-            << "  --coach--port portnum     : Set coach port number to connect to server\n"
+            << "  --coach-port portnum      : Set coach port number to connect to server\n"
             << "  --number pnum             : Set player number\n"
             << "\n";
   std::cout.flush();

@@ -13,7 +13,9 @@ namespace tovren {
 // There is always at least one token ("" gives one empty token).
 class ConfigValue {
  public:
-  explicit ConfigValue(const std::string& text);
+  // The origin says where a user gave the text (file, line, group and key, or the
+  // option); it is empty for values written by code.
+  explicit ConfigValue(const std::string& text, const std::string& origin = std::string());
   ConfigValue(const ConfigValue&) = default;
   ConfigValue(ConfigValue&&) = default;
   ConfigValue& operator=(const ConfigValue&) = default;
@@ -27,6 +29,15 @@ class ConfigValue {
   float asFloat() const;
   bool asBool() const;
   char asChar() const;
+  // asInt(), asFloat() and asBool() for a value the user gave: a token that is not
+  // wholly of the kind ("12x" is no number) throws a UserError that names its origin and
+  // its text. readFloat reads token i.
+  int readInt() const;
+  float readFloat(int i = 0) const;
+  bool readBool() const;
+  // Throws a UserError naming the value's origin and what is wrong with it; a value
+  // written by code is the program's own, so there it stops as an assertion.
+  [[noreturn]] void refuse(const std::string& problem) const;
 
   int size() const { return static_cast<int>(values.size()); }
   // The token at the index (from 0), which must be below size().
@@ -35,14 +46,16 @@ class ConfigValue {
  private:
   std::string value;
   std::vector<Str> values;
+  std::string origin;
 };
 
 // A keyed table of values: a section of a configuration file, or on its own a table
 // such as the server's parameters.
 class ConfigGroup {
  public:
-  // Inserts the key, or replaces its text and tokens.
-  void add(const std::string& key, const std::string& text);
+  // Inserts the key, or replaces its text, tokens and origin.
+  void add(const std::string& key, const std::string& text,
+           const std::string& origin = std::string());
   // Whether the key is there: values that come from the network are looked up only then.
   bool has(const std::string& key) const { return values.count(key) != 0; }
   // A missing key stops the process.
@@ -57,10 +70,12 @@ class ConfigGroup {
 class ConfigFile {
  public:
   ConfigFile();
-  // Reads the file at the path; a file that cannot be opened stops the process.
+  // Reads the file at the path.
   explicit ConfigFile(const std::string& path);
 
   // Reads a configuration text into this file, later settings replacing earlier ones.
+  // A file that cannot be opened, or a line that is neither a header nor a setting,
+  // throws a UserError naming the file (and the line).
   virtual void readFile(const std::string& path);
   virtual ~ConfigFile();
 
@@ -73,6 +88,7 @@ class ConfigFile {
 
   // Applies the command-line options argv[1..argc-1]. On the first argument it does
   // not accept it prints the usage text and returns false; earlier settings stay.
+  // A number option whose value is not a number throws a UserError naming both.
   bool setByArguments(int argc, char** argv);
   // Prints the usage text on standard output.
   void argumentsError(const std::string& programName) const;

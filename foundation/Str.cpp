@@ -38,13 +38,20 @@ char Str::toChar(const std::string& value) {
   return value[0];
 }
 
-bool Str::toBool(const std::string& value) {
+bool Str::readBool(const std::string& value, bool& flag) {
   std::string lower(value);
   for (char& c : lower) {
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
-  TOVREN_CHECK(lower == "true" || lower == "1" || lower == "false" || lower == "0");
-  return lower == "true" || lower == "1";
+  flag = lower == "true" || lower == "1";
+  return flag || lower == "false" || lower == "0";
+}
+
+bool Str::toBool(const std::string& value) {
+  bool flag = false;
+  TOVREN_CHECK_NAMED(readBool(value, flag),
+                     "lower == \"true\" || lower == \"1\" || lower == \"false\" || lower == \"0\"");
+  return flag;
 }
 
 }  // namespace tovren

@@ -32,6 +32,10 @@ class Str {
   // "true"/"1" and "false"/"0", in any letter case.
   static bool toBool(const std::string& value);
 
+  // toBool for text from the user: false where toBool would stop the process, and the
+  // flag is then not to be used.
+  static bool readBool(const std::string& value, bool& flag);
+
  private:
   std::string value;
 };

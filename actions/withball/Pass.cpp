@@ -77,14 +77,6 @@ constexpr float PLAN_FORWARD_PASS_X = 37.5f;  // metres; beyond it a forward's p
 bool isMidfielder(unsigned int uniNum) { return uniNum >= 6 && uniNum <= 9; }
 bool isForward(unsigned int uniNum) { return uniNum == 10 || uniNum == 11; }
 
-// The one way a bad line of the factor file stops the run, naming its file, group and key.
-[[noreturn]] void failPassFactors(const std::string& group, const std::string& key,
-                                  const std::string& problem) {
-  const std::string condition =
-      std::string(PASS_FACTORS_PATH) + " [" + group + "] " + key + ": " + problem;
-  TOVREN_CHECK_NAMED(false, condition.c_str());
-}
-
 }  // namespace
 
 CrossCalculate::~CrossCalculate() = default;
@@ -117,8 +109,9 @@ void Pass::loadPassFactors() {
   // Every key is counted before any is read, so a short one is named as such.
   for (const FactorRow& row : FACTOR_ROWS) {
     for (const FactorKey& key : FACTOR_KEYS) {
-      if (file[row.group][key.key].size() < static_cast<int>(PASS_KINDS_NUM)) {
-        failPassFactors(row.group, key.key, "needs one number for each of the 4 pass kinds");
+      const ConfigValue& value = file[row.group][key.key];
+      if (value.size() < static_cast<int>(PASS_KINDS_NUM)) {
+        value.refuse("needs one number for each of the 4 pass kinds");
       }
     }
   }
@@ -126,7 +119,7 @@ void Pass::loadPassFactors() {
     for (const FactorRow& row : FACTOR_ROWS) {
       for (const FactorKey& key : FACTOR_KEYS) {
         passFactors[kind].*row.row.*key.field =
-            file[row.group][key.key][static_cast<int>(kind)].asFloat();
+            file[row.group][key.key].readFloat(static_cast<int>(kind));
       }
     }
   }
@@ -136,14 +129,14 @@ void Pass::calculateGlobalVars() {
   const ConfigGroup& vars = config[PASS_CONFIG][GLOBAL_VARS];
   // Negative levels count as "not 0" like any other.
   logLevel = static_cast<unsigned int>(vars["LogLevel"].asInt());
-  crossRate = vars["CrossRate"].asFloat();
-  crossAlpha = vars["CrossAlpha"].asFloat();
-  offenseRate = vars["OffenseRate"].asFloat();
-  offenseAlpha = vars["OffenseAlpha"].asFloat();
-  secureBallRate = vars["SecureBallRate"].asFloat();
-  secureBallAlpha = vars["SecureBallAlpha"].asFloat();
-  breakOffsideRate = vars["BreakOffsideRate"].asFloat();
-  breakOffsideAlpha = vars["BreakOffsideAlpha"].asFloat();
+  crossRate = vars["CrossRate"].readFloat();
+  crossAlpha = vars["CrossAlpha"].readFloat();
+  offenseRate = vars["OffenseRate"].readFloat();
+  offenseAlpha = vars["OffenseAlpha"].readFloat();
+  secureBallRate = vars["SecureBallRate"].readFloat();
+  secureBallAlpha = vars["SecureBallAlpha"].readFloat();
+  breakOffsideRate = vars["BreakOffsideRate"].readFloat();
+  breakOffsideAlpha = vars["BreakOffsideAlpha"].readFloat();
   if (worldModel->getBall().getPos().getX() < CROSS_MIN_BALL_X) crossRate = 0.0f;
 }
 

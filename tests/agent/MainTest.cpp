@@ -26,10 +26,12 @@ struct Outcome {
   std::string err;
 };
 
-// Runs the program to its end in a directory that holds the shipped configuration.
-Outcome runProgram(const std::vector<std::string>& arguments, bool withConfiguration = true) {
+// Runs the program to its end in a directory that holds the configuration text (none
+// when absent), by default the shipped one.
+Outcome runProgram(const std::vector<std::string>& arguments,
+                   const std::optional<std::string>& configText = agentConfigText({})) {
   ScratchDirectory directory;
-  if (withConfiguration) directory.write("Configs/Agent.conf", agentConfigText({}));
+  if (configText) directory.write("Configs/Agent.conf", *configText);
   std::vector<std::string> argv = {kProgram};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   ChildProcess program(argv, directory.path(), directory.file("out.txt"),
@@ -52,7 +54,7 @@ std::string usageText() {
          "  --team teamname           : Set teamname to connect to server\n"
          "  --host hostname           : Set hostname to connect to server\n"
          "  --player-port portnum     : Set player port number to connect to server\n"
-         "  --coach--port portnum     : Set coach port number to connect to server\n"
+         "  --coach-port portnum      : Set coach port number to connect to server\n"
          "  --number pnum             : Set player number\n"
          "\n";
 }
@@ -85,12 +87,41 @@ TEST(Main, EveryRejectedCommandLinePrintsTheUsageAndExitsWithOne) {
   }
 }
 
-TEST(Main, MissingConfigurationFileStopsAndNamesThePath) {
-  const Outcome outcome = runProgram({}, false);
-  ASSERT_TRUE(outcome.status.has_value());
-  EXPECT_NE(*outcome.status, 0);
-  EXPECT_NE(outcome.err.find("./Configs/Agent.conf"), std::string::npos) << outcome.err;
+struct UserMistake {
+  const char* name;
+  std::vector<std::string> arguments;
+  std::optional<std::string> configText;  // none: no file
+  const char* line;                       // the one line on standard error
+};
+
+// Names the case in the test list instead of its bytes.
+void PrintTo(const UserMistake& mistake, std::ostream* out) { *out << mistake.name; }
+
+class MainUserMistake : public testing::TestWithParam<UserMistake> {};
+
+TEST_P(MainUserMistake, PrintsOneLineNamingItAndExitsWithOne) {
+  const UserMistake& mistake = GetParam();
+  const Outcome outcome = runProgram(mistake.arguments, mistake.configText);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err, std::string(mistake.line) + "\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Main, MainUserMistake,
+    testing::Values(
+        UserMistake{"WordAsPort", {"--player-port", "abc"}, "",
+                    "option --player-port: \"abc\" is not a whole number"},
+        UserMistake{"NumberWithTail", {"--coach-port", "12x"}, "",
+                    "option --coach-port: \"12x\" is not a whole number"},
+        UserMistake{"UnknownHost", {"--host", "nosuchhost.invalid"}, "",
+                    "Unknown host: nosuchhost.invalid"},
+        UserMistake{"NoFile", {}, std::nullopt,
+                    "Cannot open configuration file: ./Configs/Agent.conf"},
+        UserMistake{"NoEquals", {}, "[Server]\nHostName localhost\n",
+                    "./Configs/Agent.conf line 2: a setting without \"=\""},
+        UserMistake{"WordInFile", {}, "[Server]\nPlayerPort = six\n",
+                    "./Configs/Agent.conf line 2, [Server] PlayerPort: \"six\" is not a whole "
+                    "number"}));
 
 }  // namespace
 }  // namespace tovren

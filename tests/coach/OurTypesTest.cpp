@@ -1,9 +1,13 @@
 #include "coach/OurTypes.h"
 
+#include "foundation/Check.h"
 #include "support/ChildProcess.h"
+#include "support/PassScene.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -29,18 +33,15 @@ static std::string lines(bool post, int from, int to, const std::string& tail = 
 static std::unique_ptr<OurTypes> buildWith(const support::ScratchDirectory& directory,
                                            const std::string& text) {
   directory.write("Configs/OurTypesRates.conf", text);
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(directory.path());
-  auto types = std::make_unique<OurTypes>();
-  std::filesystem::current_path(previous);
-  return types;
+  const support::WorkingDirectory inside(directory.path());
+  return std::make_unique<OurTypes>();
 }
 
 TEST(OurTypes, RatesFileFillsEveryCellFromItsGroupKeyAndToken) {
-  // Tokens past the sixth, letters after a number, a group in two sections, a key twice.
+  // Tokens past the sixth, a group in two sections, a key twice.
   const std::string text = "[PostRates]\n" + lines(true, 0, 5, " 99") +
                            "[MainRates]\nPlayerDecay = 77\n" + lines(false, 0, 2) +
-                           "PlayerDecay = 2x\n" + lines(false, 3, 11) + "[PostRates]\n" +
+                           "PlayerDecay = 2\n" + lines(false, 3, 11) + "[PostRates]\n" +
                            lines(true, 5, 11, " 99");
   const auto types = buildWith(support::ScratchDirectory(), text);
   for (int cell = 0; cell < 77; ++cell)
@@ -52,8 +53,17 @@ TEST(OurTypesDeathTest, IncompleteRatesFileStopsAtStartUp) {
   const std::string rates =
       "[MainRates]\n" + lines(false, 0, 11) + "[PostRates]\n" + lines(true, 0, 10);
   const support::ScratchDirectory directory;
-  EXPECT_DEATH(buildWith(directory, rates + lines(true, 10, 11) + "KickRand = 1 2 3 4 5"),
-               "OurTypesRates.conf \\[PostRates\\] KickRand");
+  // Children only: the store is process-wide. A user's mistake ends the run with its line.
+  EXPECT_DEATH(
+      {
+        try {
+          buildWith(directory, rates + lines(true, 10, 11) + "KickRand = 1 2 3 4 5");
+        } catch (const UserError& error) {
+          std::fputs(error.what(), stderr);
+          std::exit(1);
+        }
+      },
+      "OurTypesRates.conf line 25, \\[PostRates\\] KickRand: holds fewer than 6 numbers");
   // The store's own stop, whose wording is the store's.
   EXPECT_DEATH(buildWith(directory, rates), "");
 }

@@ -1,5 +1,6 @@
 #include "actions/withball/Pass.h"
 
+#include "foundation/Check.h"
 #include "support/ChildProcess.h"
 #include "support/KickScene.h"
 #include "support/PassScene.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 // Each failure stops a child process. No test here reads the factor file in the parent,
@@ -23,14 +25,15 @@ TEST(PassFactorsFile, EveryBadFileStopsNamingItsCondition) {
     const char* condition;  // "built" first: the pass was built and stopped at its valuing
   };
   const Case cases[] = {
-      {{{}}, "Assertion failed: fin "},
+      {{{}}, "Cannot open configuration file: ./Configs/PassFactors.conf"},
       {{{"ExtraCatch", "", {}}}, "it != groups.end\\(\\)"},
-      {{{"StatusShoot", "MaxWeight", "1 2 3"}}, "PassFactors.conf \\[StatusShoot\\] MaxWeight"},
-      {{{"DribblePath", "MinValue", ""}}, "PassFactors.conf \\[DribblePath\\] MinValue"},
+      {{{"StatusShoot", "MaxWeight", "1 2 3"}}, "PassFactors.conf line [0-9]+, \\[StatusShoot\\] MaxWeight"},
+      {{{"DribblePath", "MinValue", ""}}, "PassFactors.conf line [0-9]+, \\[DribblePath\\] MinValue"},
       // Every key is counted before any is read.
       {{{"PosDeviation", "MinValue", "x 0 0 0"}, {"ExtraCatch", "MaxWeight", "0 0 0"}},
        "\\[ExtraCatch\\] MaxWeight"},
-      {{{"Offense", "MinWeight", "1 2 x 4"}}, "end != value.c_str\\(\\)"},
+      {{{"Offense", "MinWeight", "1 2 x 4"}}, "\\[Offense\\] MinWeight: \"x\" is not a number"},
+      {{{"GlobalVars", "CrossRate", "fast"}}, "built(.|\n)*\\[GlobalVars\\] CrossRate: \"fast\""},
       {{{"GlobalVars", "", {}}}, "built(.|\n)*it != groups.end\\(\\)"},
       {{{"GlobalVars", "OffenseAlpha", {}}}, "built(.|\n)*it != values.end\\(\\)"},
   };
@@ -45,11 +48,17 @@ TEST(PassFactorsFile, EveryBadFileStopsNamingItsCondition) {
       directory.write("Configs/PassFactors.conf", support::passFactorsText(c.edits));
     }
     support::WorkingDirectory inside(directory.path());
+    // A user's mistake ends the run with its line, as main does; the rest are assertions.
     EXPECT_DEATH(
         {
-          support::ProbePass pass(&worldModel, false);
-          std::fputs("built\n", stderr);
-          pass.calculateGlobalVars();
+          try {
+            support::ProbePass pass(&worldModel, false);
+            std::fputs("built\n", stderr);
+            pass.calculateGlobalVars();
+          } catch (const UserError& error) {
+            std::fputs(error.what(), stderr);
+            std::exit(1);
+          }
         },
         c.condition);
   }

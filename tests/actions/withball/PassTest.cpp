@@ -36,7 +36,7 @@ class PassScene : public ::testing::Test {
 };
 
 TEST_F(PassScene, FactorsComeFromTheTokenOfTheirKindAndAreReread) {
-  writeFactors({{"StatusShoot", "MinValue", "1111 1.5x 2110 3110 99"}});
+  writeFactors({{"StatusShoot", "MinValue", "1111 1.5 2110 3110 99"}});
   support::WorkingDirectory inside(directory.path());
   ProbePass pass(worldModel.get(), false);
   const PassFactors* f = pass.passFactors;
