@@ -96,7 +96,7 @@ class BasicAgent : public SignalHandled {
   void setHeadCycleCommandSendPermitted(bool value) { headCycleCommandSendPermitted = value; }
 
   // 0 after an orderly run; 1 when the run ended on an init answer that was refused or
-  // on a link that failed.
+  // on a link that failed, or because the server never answered.
   int getExitStatus() const { return exitStatus; }
 
   // The character that stands for a uniform number in file names: "1" to "9", then
@@ -143,6 +143,7 @@ class BasicAgent : public SignalHandled {
   bool bodyCycleCommandSendPermitted = true;
   bool headCycleCommandDecidePermitted = true;
   bool headCycleCommandSendPermitted = true;
+  int exitStatus = 0;
 
  private:
   // Parses and dispatches one datagram; a malformed one is logged and skipped.
@@ -165,7 +166,6 @@ class BasicAgent : public SignalHandled {
 
   bool initReceived = false;   // an init answer has been taken
   bool stopRequested = false;  // the run is to end after this burst
-  int exitStatus = 0;
 };
 
 }  // namespace tovren

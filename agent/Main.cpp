@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
     }
     auto agent = std::make_unique<tovren::AdvancedAgent>(argc, argv);
     agent->run();
-    // An init answer the player cannot live with ends an orderly run with status 1.
+    // An init answer the player cannot live with, or a server that never answered,
+    // ends an orderly run with status 1.
     const int status = agent->getExitStatus();
     agent.reset();
     return status;

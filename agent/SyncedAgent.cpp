@@ -409,6 +409,8 @@ bool SyncedAgent::synchronize() {
     static const char kText[] = "Server does not respond in the expected time.";
     logger["MainLog"] << kText << std::endl;
     std::cout << kText << std::endl;
+    // Silence from the start is a failed start to whoever launched the player.
+    if (!senseBodyReceived) exitStatus = 1;
     return false;
   }
   return true;

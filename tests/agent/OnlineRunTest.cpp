@@ -289,12 +289,13 @@ TEST(OnlineRun, MalformedAndRepeatedMessagesAreLoggedAndSkipped) {
             "Termination Handler.\n");
 }
 
-TEST(OnlineRun, SilentServerEndsTheRunByItselfWithBye) {
+// A run that played and then met the silence ends with 0 (the conversations below).
+TEST(OnlineRun, ServerSilentFromTheStartEndsTheRunWithByeAndStatusOne) {
   ScratchDirectory captures;
   ServerRun run(writeCapture(captures, {"(init l 7 before_kick_off)"}), {}, {});
   ASSERT_TRUE(run.isServerUp());
   ASSERT_TRUE(run.waitConnected(7)) << run.out() << run.err();
-  EXPECT_EQ(run.finish(kSilenceEndTimeoutMS), 0) << run.err();
+  EXPECT_EQ(run.finish(kSilenceEndTimeoutMS), 1) << run.err();
   EXPECT_EQ(run.out(),
             "Player 7 connected.\n"
             "Server does not respond in the expected time.\n");
