@@ -90,18 +90,31 @@ launch() {
   pids+=($!)
 }
 
-# Waits until the output file shows the player's connection line; fails when the
-# process ends first or no answer comes within 15 seconds.
+# Shows the last lines of a process's output: why it ended, or where it hangs.
+show_last_lines() {
+  echo "start-team: the last lines of $1:" >&2
+  tail -n 5 "$1" | sed 's/^/  /' >&2
+}
+
+# Waits until the output file holds a line that matches the pattern, the process's
+# sign that it has connected. Fails, showing why, when the process ends first or hangs
+# without that line for 15 seconds.
 wait_connected() {
-  local pid="$1" output="$2"
+  local name="$1" pid="$2" output="$3" pattern="$4"
   local tries=0
-  while ! grep -q "^Player [0-9]* connected\.$" "$output" 2>/dev/null; do
+  while ! grep -q "$pattern" "$output" 2>/dev/null; do
     if ! kill -0 "$pid" 2>/dev/null; then
-      echo "start-team: the process writing $output ended before it connected" >&2
+      # The line may have come just before the end.
+      if grep -q "$pattern" "$output" 2>/dev/null; then
+        return 0
+      fi
+      echo "start-team: $name ended before it connected" >&2
+      show_last_lines "$output"
       return 1
     fi
     if [[ $tries -ge 150 ]]; then
-      echo "start-team: no connection after 15 s (see $output)" >&2
+      echo "start-team: $name hangs: still not connected after 15 s" >&2
+      show_last_lines "$output"
       return 1
     fi
     tries=$((tries + 1))
@@ -114,7 +127,7 @@ start_player() {
   shift
   local output="$logdir/$name.out"
   launch "$output" "$@" --host "$host" --player-port "$port"
-  if ! wait_connected "${pids[-1]}" "$output"; then
+  if ! wait_connected "$name" "${pids[-1]}" "$output" "^Player [0-9]* connected\.$"; then
     stop_all 1
   fi
   echo "start-team: $name: $(grep -m 1 "connected\.$" "$output")"
@@ -125,8 +138,13 @@ for n in 02 03 04 05 06 07 08 09 10 11; do
   start_player "player-$n"
 done
 
+# The players can play on without their coach.
 launch "$logdir/coach.out" --coach --host "$host" --coach-port "$((port + 2))"
-echo "start-team: coach started; outputs in $logdir"
+if wait_connected coach "${pids[-1]}" "$logdir/coach.out" "^Coach is connected\.$"; then
+  echo "start-team: coach started; outputs in $logdir"
+else
+  echo "start-team: the team plays without its coach; outputs in $logdir"
+fi
 
 # Until every process has ended (a silent server ends the players by itself) or a stop.
 for pid in "${pids[@]}"; do

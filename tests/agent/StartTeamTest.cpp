@@ -47,15 +47,20 @@ while True:
             talk.sendto(("(init l %d before_kick_off)" % number).encode() + b"\0", sender)
 )py";
 
-TEST(StartTeam, StartsGoalieTenPlayersAndCoachAndStopsThemAllWithBye) {
-  ScratchDirectory root;
+// Lays out the script, the program and the configuration text in the root.
+void layOutRepository(const ScratchDirectory& root, const std::string& configText) {
   std::filesystem::create_directories(root.file("scripts"));
   std::filesystem::create_directories(root.file("build"));
   std::filesystem::copy_file(std::string(TOVREN_SOURCE_DIR) + "/scripts/start-team.sh",
                              root.file("scripts/start-team.sh"));
   std::filesystem::create_symlink(std::string(TOVREN_BINARY_DIR) + "/tovren",
                                   root.file("build/tovren"));
-  root.write("Configs/Agent.conf", agentConfigText({}));
+  root.write("Configs/Agent.conf", configText);
+}
+
+TEST(StartTeam, StartsGoalieTenPlayersAndCoachAndStopsThemAllWithBye) {
+  ScratchDirectory root;
+  layOutRepository(root, agentConfigText({}));
 
   const int port = support::findFreeUdpPort();
   ChildProcess server(
@@ -68,16 +73,15 @@ TEST(StartTeam, StartsGoalieTenPlayersAndCoachAndStopsThemAllWithBye) {
   ChildProcess script({root.file("scripts/start-team.sh"), "--host", "127.0.0.1", "--port",
                        std::to_string(port), "--team", "Demo", "--logdir", root.file("out")},
                       "/", root.file("script-out.txt"), root.file("script-err.txt"));
+  // The stand-in coach ends without connecting: its line is shown, and the team plays on.
   ASSERT_TRUE(waitUntil(
       [&] {
-        return readFile(root.file("script-out.txt")).find("coach started") != std::string::npos;
+        return readFile(root.file("script-out.txt")).find("without its coach") != std::string::npos;
       },
       kTeamTimeoutMS))
       << readFile(root.file("script-out.txt")) << readFile(root.file("script-err.txt"));
-
-  // The stand-in coach ends by itself; a stop before its line would lose it.
-  EXPECT_TRUE(
-      waitUntil([&] { return !readFile(root.file("out/coach.out")).empty(); }, kExitTimeoutMS));
+  EXPECT_NE(readFile(root.file("script-err.txt")).find("  The coach role is not built yet.\n"),
+            std::string::npos);
   script.signal(SIGINT);
   EXPECT_EQ(script.waitFor(kExitTimeoutMS), 0);
   const auto byes = [&] {
@@ -99,6 +103,20 @@ TEST(StartTeam, StartsGoalieTenPlayersAndCoachAndStopsThemAllWithBye) {
   EXPECT_EQ(readFile(root.file("out/player-11.out")),
             "Player 11 connected.\nTermination Handler.\n");
   EXPECT_EQ(readFile(root.file("out/coach.out")), "The coach role is not built yet.\n");
+}
+
+TEST(StartTeam, PlayerThatEndsBeforeConnectingIsShownWithItsLastLinesAndStopsTheTeam) {
+  ScratchDirectory root;
+  layOutRepository(root, agentConfigText({{"LogToFile", "maybe"}}));
+  ChildProcess script({root.file("scripts/start-team.sh"), "--host", "127.0.0.1", "--port",
+                       std::to_string(support::findFreeUdpPort()), "--logdir", root.file("out")},
+                      "/", root.file("script-out.txt"), root.file("script-err.txt"));
+  EXPECT_EQ(script.waitFor(kExitTimeoutMS), 1);
+  // The player's one line saying why, indented under the script's own.
+  const std::string reason = readFile(root.file("out/player-01.out"));
+  ASSERT_NE(reason.find("LogToFile"), std::string::npos) << reason;
+  EXPECT_NE(readFile(root.file("script-err.txt")).find("\n  " + reason), std::string::npos)
+      << readFile(root.file("script-err.txt"));
 }
 
 }  // namespace
