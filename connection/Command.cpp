@@ -42,8 +42,7 @@ class CommandText {
   std::string str() const {
     std::string text = stream.str();
     if (nonFinite) {
-      logger["MainLog"] << "Non-finite number written as 0.00 in command: " << text
-                        << std::endl;
+      logger["MainLog"] << "Non-finite number written as 0.00 in command: " << text << std::endl;
     }
     return text;
   }
@@ -75,9 +74,7 @@ std::string DashCommand::toString() const {
   return text.str();
 }
 
-std::unique_ptr<Command> DashCommand::clone() const {
-  return std::make_unique<DashCommand>(*this);
-}
+std::unique_ptr<Command> DashCommand::clone() const { return std::make_unique<DashCommand>(*this); }
 
 KickCommand::KickCommand(float power, float direction) : power(power), direction(direction) {}
 
@@ -87,9 +84,7 @@ std::string KickCommand::toString() const {
   return text.str();
 }
 
-std::unique_ptr<Command> KickCommand::clone() const {
-  return std::make_unique<KickCommand>(*this);
-}
+std::unique_ptr<Command> KickCommand::clone() const { return std::make_unique<KickCommand>(*this); }
 
 TurnCommand::TurnCommand(float direction) : direction(direction) {}
 
@@ -99,9 +94,7 @@ std::string TurnCommand::toString() const {
   return text.str();
 }
 
-std::unique_ptr<Command> TurnCommand::clone() const {
-  return std::make_unique<TurnCommand>(*this);
-}
+std::unique_ptr<Command> TurnCommand::clone() const { return std::make_unique<TurnCommand>(*this); }
 
 TurnNeckCommand::TurnNeckCommand(float direction) : direction(direction) {}
 
@@ -149,9 +142,7 @@ std::string MoveCommand::toString() const {
   return text.str();
 }
 
-std::unique_ptr<Command> MoveCommand::clone() const {
-  return std::make_unique<MoveCommand>(*this);
-}
+std::unique_ptr<Command> MoveCommand::clone() const { return std::make_unique<MoveCommand>(*this); }
 
 PointToCommand::PointToCommand(bool on) : on(on), dist(0.0f), dir(0.0f) {}
 
@@ -185,19 +176,13 @@ std::unique_ptr<Command> ChangeViewCommand::clone() const {
 
 SayCommand::SayCommand(const std::string& message) : message(message) {}
 
-std::string SayCommand::toString() const {
-  return "(say \"" + message + "\")";
-}
+std::string SayCommand::toString() const { return "(say \"" + message + "\")"; }
 
-std::unique_ptr<Command> SayCommand::clone() const {
-  return std::make_unique<SayCommand>(*this);
-}
+std::unique_ptr<Command> SayCommand::clone() const { return std::make_unique<SayCommand>(*this); }
 
 FreeFormCommand::FreeFormCommand(const std::string& message) : message(message) {}
 
-std::string FreeFormCommand::toString() const {
-  return "(say (freeform \"" + message + "\"))";
-}
+std::string FreeFormCommand::toString() const { return "(say (freeform \"" + message + "\"))"; }
 
 std::unique_ptr<Command> FreeFormCommand::clone() const {
   return std::make_unique<FreeFormCommand>(*this);
@@ -216,27 +201,20 @@ std::unique_ptr<Command> AttentionToCommand::clone() const {
   return std::make_unique<AttentionToCommand>(*this);
 }
 
-InitCommand::InitCommand(const std::string& teamName, const std::string& version,
-                         bool isGoalie)
+InitCommand::InitCommand(const std::string& teamName, const std::string& version, bool isGoalie)
     : teamName(teamName), version(version), isGoalie(isGoalie) {}
 
 std::string InitCommand::toString() const {
   return "(init " + teamName + " (version " + version + ")" + (isGoalie ? "(goalie))" : ")");
 }
 
-std::unique_ptr<Command> InitCommand::clone() const {
-  return std::make_unique<InitCommand>(*this);
-}
+std::unique_ptr<Command> InitCommand::clone() const { return std::make_unique<InitCommand>(*this); }
 
 EyeCommand::EyeCommand(bool on) : on(on) {}
 
-std::string EyeCommand::toString() const {
-  return on ? "(eye on)" : "(eye off)";
-}
+std::string EyeCommand::toString() const { return on ? "(eye on)" : "(eye off)"; }
 
-std::unique_ptr<Command> EyeCommand::clone() const {
-  return std::make_unique<EyeCommand>(*this);
-}
+std::unique_ptr<Command> EyeCommand::clone() const { return std::make_unique<EyeCommand>(*this); }
 
 ChangePlayerCommand::ChangePlayerCommand(int uniformNum, int playerType)
     : uniformNum(uniformNum), playerType(playerType) {}
@@ -251,8 +229,7 @@ std::unique_ptr<Command> ChangePlayerCommand::clone() const {
   return std::make_unique<ChangePlayerCommand>(*this);
 }
 
-CLangVersionCommand::CLangVersionCommand(int minVer, int maxVer)
-    : minVer(minVer), maxVer(maxVer) {}
+CLangVersionCommand::CLangVersionCommand(int minVer, int maxVer) : minVer(minVer), maxVer(maxVer) {}
 
 std::string CLangVersionCommand::toString() const {
   CommandText text;
@@ -264,25 +241,15 @@ std::unique_ptr<Command> CLangVersionCommand::clone() const {
   return std::make_unique<CLangVersionCommand>(*this);
 }
 
-std::string DoneCommand::toString() const {
-  return "(done)";
-}
+std::string DoneCommand::toString() const { return "(done)"; }
 
-std::unique_ptr<Command> DoneCommand::clone() const {
-  return std::make_unique<DoneCommand>(*this);
-}
+std::unique_ptr<Command> DoneCommand::clone() const { return std::make_unique<DoneCommand>(*this); }
 
-std::string ByeCommand::toString() const {
-  return "(bye)";
-}
+std::string ByeCommand::toString() const { return "(bye)"; }
 
-std::unique_ptr<Command> ByeCommand::clone() const {
-  return std::make_unique<ByeCommand>(*this);
-}
+std::unique_ptr<Command> ByeCommand::clone() const { return std::make_unique<ByeCommand>(*this); }
 
-std::string EmptyCommand::toString() const {
-  return "";
-}
+std::string EmptyCommand::toString() const { return ""; }
 
 std::unique_ptr<Command> EmptyCommand::clone() const {
   return std::make_unique<EmptyCommand>(*this);

@@ -124,8 +124,7 @@ int OnlineConnection::receive(std::string& text) {
       if (error == EAGAIN || error == EWOULDBLOCK) {
         return 0;
       }
-      std::cout << "Receive error: " << error << " on " << socketRecord->descriptor
-                << std::endl;
+      std::cout << "Receive error: " << error << " on " << socketRecord->descriptor << std::endl;
       errno = error;
       std::perror("");
       return -1;
@@ -146,8 +145,7 @@ int OnlineConnection::receive(std::string& text) {
     const std::size_t length = strnlen(buffer, static_cast<std::size_t>(received));
     if (received > kReceiveLimit) {
       // The rest of the message is lost; parsing the head would read a wrong message.
-      logger["MainLog"] << "Skipping cut datagram longer than " << kReceiveLimit
-                        << " bytes: "
+      logger["MainLog"] << "Skipping cut datagram longer than " << kReceiveLimit << " bytes: "
                         << std::string(buffer, std::min<std::size_t>(length, kReceiveLimit))
                         << std::endl;
       continue;

@@ -4,9 +4,7 @@
 
 namespace tovren {
 
-bool VirtualConnection::init() {
-  return true;
-}
+bool VirtualConnection::init() { return true; }
 
 bool VirtualConnection::send(const std::string&) { return true; }
 
@@ -19,8 +17,6 @@ int VirtualConnection::receive(std::string& text) {
   return 1;
 }
 
-void VirtualConnection::addMessage(const std::string& text) {
-  messages.push_back(text);
-}
+void VirtualConnection::addMessage(const std::string& text) { messages.push_back(text); }
 
 }  // namespace tovren

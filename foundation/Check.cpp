@@ -12,4 +12,4 @@ void checkFailed(const char* condition, const char* file, int line) {
   std::abort();
 }
 
-} // namespace tovren
+}  // namespace tovren

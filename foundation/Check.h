@@ -17,7 +17,7 @@ class UserError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-} // namespace tovren
+}  // namespace tovren
 
 // Stops the process with the text of the condition itself.
 #define TOVREN_CHECK(cond) \

@@ -47,8 +47,8 @@ class LogStream {
  private:
   void writePrefix();
 
-  std::ostream* out;    // not owned; null discards everything
-  const Timer* timer;   // not owned; null writes 0 for the time and the cycle
+  std::ostream* out;   // not owned; null discards everything
+  const Timer* timer;  // not owned; null writes 0 for the time and the cycle
   bool lineStart = true;
 };
 

@@ -100,4 +100,4 @@ enum BallStatus {
   BS_FREE_BALL_BODY_OPP = 13
 };
 
-} // namespace tovren
+}  // namespace tovren

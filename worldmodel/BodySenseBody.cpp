@@ -126,10 +126,10 @@ bool readFocus(const SExpression& message, Side ownSide, SenseBodyValues& values
 }
 
 bool readSenseBody(const SExpression& message, Side ownSide, SenseBodyValues& values) {
-  static const char* const counterKeys[8] = {"kick", "dash", "turn",  "say",
+  static const char* const counterKeys[8] = {"kick",      "dash",  "turn", "say",
                                              "turn_neck", "catch", "move", "change_view"};
-  if (!MessageFields::isAtom(message, 0, "sense_body") ||
-      !readCount(message, 1, values.cycle) || !readViewMode(message, values)) {
+  if (!MessageFields::isAtom(message, 0, "sense_body") || !readCount(message, 1, values.cycle) ||
+      !readViewMode(message, values)) {
     return false;
   }
   const SExpression* stamina = keyedList(message, 3, "stamina");
@@ -152,13 +152,14 @@ bool readSenseBody(const SExpression& message, Side ownSide, SenseBodyValues& va
          readKeyedCount(*tackle, 2, "count", values.tackleCount);
 }
 
-} // namespace
+}  // namespace
 
 bool Body::parseSenseBody(const SExpression& message, Side ownSide) {
   SenseBodyValues values;
   if (!readSenseBody(message, ownSide, values)) {
     LogStream& log = logger["MainLog"];
-    if (log.isOutValid()) log << "Skipping malformed sense_body: " << message.toString() << std::endl;
+    if (log.isOutValid())
+      log << "Skipping malformed sense_body: " << message.toString() << std::endl;
     return false;
   }
 
@@ -233,4 +234,4 @@ void Body::completeParseSenseBody() {
   pointingDir = Degree::normalizeAngle(armTargetDir + headDir);
 }
 
-} // namespace tovren
+}  // namespace tovren

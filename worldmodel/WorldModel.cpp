@@ -146,4 +146,4 @@ void WorldModel::updatePlayModeRemainCycleAfterSenseBody() {
   if (playModeRemainCycle != 0) --playModeRemainCycle;
 }
 
-} // namespace tovren
+}  // namespace tovren

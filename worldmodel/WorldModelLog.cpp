@@ -52,4 +52,4 @@ void WorldModel::logPlayer(const char* tag, unsigned int slot, const Player& pla
                     << std::endl;
 }
 
-} // namespace tovren
+}  // namespace tovren

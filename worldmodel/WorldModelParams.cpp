@@ -21,19 +21,20 @@ namespace {
 // The server parameters the ball, the players and the body cache; a "server_param"
 // without any of them as a number does not reach the objects.
 const char* const cachedServerParams[] = {
-    "maxmoment", "minmoment", "maxpower", "minpower", "quantize_step", "quantize_step_l",
-    "ball_accel_max", "ball_decay", "ball_rand", "ball_size", "ball_speed_max",
-    "kick_power_rate", "kick_rand_factor_l", "kick_rand_factor_r", "stopped_ball_vel",
-    "player_accel_max", "player_decay", "player_rand", "player_size", "player_speed_max",
-    "stamina_max", "effort_dec_thr", "recover_dec_thr", "maxneckang", "minneckang",
-    "maxneckmoment", "minneckmoment", "catchable_area_l", "catchable_area_w",
-    "visible_distance"};
+    "maxmoment",          "minmoment",          "maxpower",         "minpower",
+    "quantize_step",      "quantize_step_l",    "ball_accel_max",   "ball_decay",
+    "ball_rand",          "ball_size",          "ball_speed_max",   "kick_power_rate",
+    "kick_rand_factor_l", "kick_rand_factor_r", "stopped_ball_vel", "player_accel_max",
+    "player_decay",       "player_rand",        "player_size",      "player_speed_max",
+    "stamina_max",        "effort_dec_thr",     "recover_dec_thr",  "maxneckang",
+    "minneckang",         "maxneckmoment",      "minneckmoment",    "catchable_area_l",
+    "catchable_area_w",   "visible_distance"};
 
 // The parameters a player type gives a player.
-const char* const playerTypeParams[] = {
-    "stamina_inc_max", "inertia_moment", "dash_power_rate", "kickable_margin", "kick_rand",
-    "extra_stamina", "effort_max", "effort_min", "player_speed_max", "player_decay",
-    "player_size"};
+const char* const playerTypeParams[] = {"stamina_inc_max", "inertia_moment", "dash_power_rate",
+                                        "kickable_margin", "kick_rand",      "extra_stamina",
+                                        "effort_max",      "effort_min",     "player_speed_max",
+                                        "player_decay",    "player_size"};
 
 // Name -> value text; a name given twice keeps its last value.
 using Params = std::map<std::string, std::string>;
@@ -82,7 +83,7 @@ void addParams(ConfigGroup& group, const Params& params) {
   for (const auto& param : params) group.add(param.first, param.second);
 }
 
-} // namespace
+}  // namespace
 
 void WorldModel::initServerParam(const SExpression& message) {
   Params params;
@@ -94,13 +95,15 @@ void WorldModel::initServerParam(const SExpression& message) {
   if (const char* missing = missingNumber(params, cachedServerParams)) {
     LogStream& log = logger["MainLog"];
     if (log.isOutValid()) {
-      log << "server_param without " << missing << ": the objects keep their parameters." << std::endl;
+      log << "server_param without " << missing << ": the objects keep their parameters."
+          << std::endl;
     }
     return;
   }
   serverParamReceived = true;
   ball->setServerParamVars(serverParam);
-  for (unsigned int i = 0; i < PLAYER_OBJECTS_NUM; ++i) playerObject(i).setServerParamVars(serverParam);
+  for (unsigned int i = 0; i < PLAYER_OBJECTS_NUM; ++i)
+    playerObject(i).setServerParamVars(serverParam);
   // Before the init answer the body is in no slot yet.
   if (!isBodyReplaced()) body->setServerParamVars(serverParam);
 }
@@ -178,4 +181,4 @@ void WorldModel::applyReceivedParams(Player& player) const {
   if (isPlayerTypeReceived(0)) player.setType(0, playerTypes[0]);
 }
 
-} // namespace tovren
+}  // namespace tovren

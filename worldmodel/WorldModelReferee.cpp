@@ -73,13 +73,14 @@ const PlainCall plainCalls[] = {
     {"penalty_draw", KEEP, VPM_PENALTY_DRAW},
 };
 
-} // namespace
+}  // namespace
 
 void WorldModel::parseRefereeHear(const SExpression& message) {
   const SExpAtomic* wordAtom = MessageFields::atomAt(message, 3);
   if (wordAtom == nullptr) {
     LogStream& log = logger["MainLog"];
-    if (log.isOutValid()) log << "Skipping referee message without a call: " << message.toString() << std::endl;
+    if (log.isOutValid())
+      log << "Skipping referee message without a call: " << message.toString() << std::endl;
     return;
   }
   const std::string& word = wordAtom->asString();
@@ -100,12 +101,14 @@ void WorldModel::parseRefereeHear(const SExpression& message) {
   for (const PlainCall& call : plainCalls) {
     if (word != call.word) continue;
     if (call.playMode != KEEP) playMode = static_cast<PlayMode>(call.playMode);
-    if (call.virtualPlayMode != KEEP) virtualPlayMode = static_cast<VirtualPlayMode>(call.virtualPlayMode);
+    if (call.virtualPlayMode != KEEP)
+      virtualPlayMode = static_cast<VirtualPlayMode>(call.virtualPlayMode);
     return;
   }
 
   std::size_t length = word.size();
-  if (length > 2 && word[length - 2] == '_' && (word[length - 1] == 'l' || word[length - 1] == 'r')) {
+  if (length > 2 && word[length - 2] == '_' &&
+      (word[length - 1] == 'l' || word[length - 1] == 'r')) {
     bool ours = (word[length - 1] == 'l') == (fieldSide == SI_LEFT);
     std::string stem = word.substr(0, length - 2);
     for (const SidedCall& call : sidedCalls) {
@@ -135,4 +138,4 @@ void WorldModel::parseRefereeHear(const SExpression& message) {
   if (log.isOutValid()) log << "Unknown referee call: " << word << std::endl;
 }
 
-} // namespace tovren
+}  // namespace tovren

@@ -38,7 +38,7 @@ void parseLandmark(Landmark* const (&pool)[N], unsigned int& count, int id,
   }
 }
 
-} // namespace
+}  // namespace
 
 void WorldModel::parseSee(const SExpression& message) {
   int cycle = 0;
@@ -55,22 +55,36 @@ void WorldModel::parseSee(const SExpression& message) {
     const SExpAtomic* kind = name == nullptr ? nullptr : MessageFields::atomAt(*name, 0);
     if (kind == nullptr || kind->asString().empty()) {
       LogStream& log = logger["MainLog"];
-      if (log.isOutValid()) log << "Skipping see entry " << i << " of unexpected shape." << std::endl;
+      if (log.isOutValid())
+        log << "Skipping see entry " << i << " of unexpected shape." << std::endl;
       continue;
     }
     switch (kind->asString()[0]) {
       case 'b':
-      case 'B': parseBall(*entry); break;
+      case 'B':
+        parseBall(*entry);
+        break;
       case 'p':
-      case 'P': parsePlayer(*entry); break;
-      case 'f': parseFlag(*entry); break;
-      case 'g': parseGoal(*entry); break;
-      case 'l': parseLine(*entry); break;
+      case 'P':
+        parsePlayer(*entry);
+        break;
+      case 'f':
+        parseFlag(*entry);
+        break;
+      case 'g':
+        parseGoal(*entry);
+        break;
+      case 'l':
+        parseLine(*entry);
+        break;
       // Landmarks felt only by proximity carry nothing to localise by.
       case 'F':
       case 'G':
-      case 'L': break;
-      default: logSkipped("see entry of unknown kind", *entry); break;
+      case 'L':
+        break;
+      default:
+        logSkipped("see entry of unknown kind", *entry);
+        break;
     }
   }
 }
@@ -115,9 +129,8 @@ void WorldModel::parsePlayer(const SExpression& entry) {
     const std::string& ownName = config["Agent"]["Public"]["TeamName"].asString();
     team = teamName->asString() == "\"" + ownName + "\"" ? TID_TEAMMATE : TID_OPPONENT;
   }
-  if (name->size() >= 3 &&
-      (!MessageFields::readInt(*name, 2, uniNum) || uniNum < 1 ||
-       uniNum > static_cast<int>(FULL_PLAYERS_NUM))) {
+  if (name->size() >= 3 && (!MessageFields::readInt(*name, 2, uniNum) || uniNum < 1 ||
+                            uniNum > static_cast<int>(FULL_PLAYERS_NUM))) {
     logSkipped("player with a uniform number outside 1..11", entry);
     return;
   }
@@ -160,4 +173,4 @@ void WorldModel::parsePlayer(const SExpression& entry) {
   }
 }
 
-} // namespace tovren
+}  // namespace tovren

@@ -88,7 +88,7 @@ void logMove(const Object& object, const char* where) {
   }
 }
 
-} // namespace
+}  // namespace
 
 void WorldModel::simulateObjects(const Body& bodyCopy, const Command* lastBodyCommand) {
   // The goalie who caught the ball moves with it in his own free kick.
@@ -304,4 +304,4 @@ void WorldModel::changePosDevBySee(Object& object) {
   }
 }
 
-} // namespace tovren
+}  // namespace tovren

@@ -16,7 +16,7 @@ constexpr float VIEW_PART_STEP = 40.0f;  // degrees between two view parts
 // degrees of the head direction.
 constexpr float VIEW_PART_SEEN_VALUE = 0.75f;
 
-} // namespace
+}  // namespace
 
 float WorldModel::getViewPartDir(unsigned int i) const {
   TOVREN_CHECK(i < VIEW_PARTS_NUM);
@@ -54,10 +54,10 @@ float WorldModel::getSeeViewPartValue(unsigned int part, float direction,
                                       float viewHalfAngle) const {
   TOVREN_CHECK(part < VIEW_PARTS_NUM);
   // 22.5 is the narrow half angle: a wider view reaches further from the head direction.
-  float value = std::fabs(Degree::getDeltaAngle(viewPartDir[part], direction)) +
-                (22.5f - viewHalfAngle);
+  float value =
+      std::fabs(Degree::getDeltaAngle(viewPartDir[part], direction)) + (22.5f - viewHalfAngle);
   if (value <= 10.0f) return Basics::reRate(value, 0.0f, 10.0f, 0.75f, 1.0f, RRM_INVERSE);
   return Basics::reRate(value, 10.0f, 45.0f, 0.0f, 0.75f, RRM_INVERSE);
 }
 
-} // namespace tovren
+}  // namespace tovren

@@ -28,10 +28,11 @@ using support::ScratchDirectory;
 
 // Tokens that a hostile or broken peer could put where a number or a word belongs.
 const char* const kHostileTokens[] = {
-    "nan", "-nan", "inf",  "-inf", "1e39", "-1e39", "99999999999", "-99999999999", "0",
-    "-0",  "-1",   "12",   "255",  "abc",  "\"\"",  "\"q",         "goalie",       "l",
-    "r",   "our",  "opp",  "1.5",  "0x7fffffff",    "-2147483648", "()",           "(b)",
-    "(p)", "(f)",  "(g)",  "(l)",  "(p \"Tovren\")", "(p \"Tovren\" 99)",          "(f c t t)"};
+    "nan",      "-nan", "inf", "-inf", "1e39", "-1e39", "99999999999",    "-99999999999",
+    "0",        "-0",   "-1",  "12",   "255",  "abc",   "\"\"",           "\"q",
+    "goalie",   "l",    "r",   "our",  "opp",  "1.5",   "0x7fffffff",     "-2147483648",
+    "()",       "(b)",  "(p)", "(f)",  "(g)",  "(l)",   "(p \"Tovren\")", "(p \"Tovren\" 99)",
+    "(f c t t)"};
 
 std::vector<std::string> tokenize(const std::string& text) {
   std::vector<std::string> tokens;
@@ -124,7 +125,8 @@ Fed feedMangled(const std::string& side, const std::string& file, unsigned int s
   Fed fed;
   long cycleStart = 0;
   ::testing::internal::CaptureStdout();
-  for (const support::RecordedLine& line : support::readRecording(support::fixturePath(side, file))) {
+  for (const support::RecordedLine& line :
+       support::readRecording(support::fixturePath(side, file))) {
     if (line.sent) continue;
     if (line.text.rfind("(sense_body", 0) == 0) cycleStart = line.ms;
     agent->virtualTimer().setCurMS(line.ms - cycleStart);
@@ -158,17 +160,15 @@ void expectMostReachedTheReaders(const std::vector<Fed>& runs) {
 }
 
 TEST(HostileTraffic, MangledLeftConversationsNeitherStopNorPoisonThePlayer) {
-  expectMostReachedTheReaders({feedMangled("left", "Tovren-1-goalie.txt", 1),
-                               feedMangled("left", "Tovren-2.txt", 2),
-                               feedMangled("left", "Tovren-3.txt", 3),
-                               feedMangled("left", "Tovren-7.txt", 4)});
+  expectMostReachedTheReaders(
+      {feedMangled("left", "Tovren-1-goalie.txt", 1), feedMangled("left", "Tovren-2.txt", 2),
+       feedMangled("left", "Tovren-3.txt", 3), feedMangled("left", "Tovren-7.txt", 4)});
 }
 
 TEST(HostileTraffic, MangledRightConversationsNeitherStopNorPoisonThePlayer) {
-  expectMostReachedTheReaders({feedMangled("right", "Tovren-1-goalie.txt", 5),
-                               feedMangled("right", "Tovren-2.txt", 6),
-                               feedMangled("right", "Tovren-3.txt", 7),
-                               feedMangled("right", "Tovren-7.txt", 8)});
+  expectMostReachedTheReaders(
+      {feedMangled("right", "Tovren-1-goalie.txt", 5), feedMangled("right", "Tovren-2.txt", 6),
+       feedMangled("right", "Tovren-3.txt", 7), feedMangled("right", "Tovren-7.txt", 8)});
 }
 
 }  // namespace

@@ -109,17 +109,27 @@ TEST_P(MainUserMistake, PrintsOneLineNamingItAndExitsWithOne) {
 INSTANTIATE_TEST_SUITE_P(
     Main, MainUserMistake,
     testing::Values(
-        UserMistake{"WordAsPort", {"--player-port", "abc"}, "",
+        UserMistake{"WordAsPort",
+                    {"--player-port", "abc"},
+                    "",
                     "option --player-port: \"abc\" is not a whole number"},
-        UserMistake{"NumberWithTail", {"--coach-port", "12x"}, "",
+        UserMistake{"NumberWithTail",
+                    {"--coach-port", "12x"},
+                    "",
                     "option --coach-port: \"12x\" is not a whole number"},
-        UserMistake{"UnknownHost", {"--host", "nosuchhost.invalid"}, "",
+        UserMistake{"UnknownHost",
+                    {"--host", "nosuchhost.invalid"},
+                    "",
                     "Unknown host: nosuchhost.invalid"},
-        UserMistake{"NoFile", {}, std::nullopt,
-                    "Cannot open configuration file: ./Configs/Agent.conf"},
-        UserMistake{"NoEquals", {}, "[Server]\nHostName localhost\n",
+        UserMistake{
+            "NoFile", {}, std::nullopt, "Cannot open configuration file: ./Configs/Agent.conf"},
+        UserMistake{"NoEquals",
+                    {},
+                    "[Server]\nHostName localhost\n",
                     "./Configs/Agent.conf line 2: a setting without \"=\""},
-        UserMistake{"WordInFile", {}, "[Server]\nPlayerPort = six\n",
+        UserMistake{"WordInFile",
+                    {},
+                    "[Server]\nPlayerPort = six\n",
                     "./Configs/Agent.conf line 2, [Server] PlayerPort: \"six\" is not a whole "
                     "number"}));
 

@@ -28,9 +28,7 @@ constexpr int kWaitStepUs = 1000;
 
 volatile sig_atomic_t arrivals = 0;
 
-void countArrival(int) {
-  arrivals = arrivals + 1;
-}
+void countArrival(int) { arrivals = arrivals + 1; }
 
 // Waits for the SIGIO that the connection's socket raises when a datagram arrives.
 bool waitForArrival() {
@@ -78,8 +76,8 @@ class UdpPeer {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(static_cast<uint16_t>(toPort));
-    sendto(descriptor, bytes.data(), bytes.size(), 0,
-           reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    sendto(descriptor, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&address),
+           sizeof address);
   }
 
   // One datagram, waiting for it a bounded time; false when none came.

@@ -90,7 +90,9 @@ TEST(LogFile, OnlyEndlStartsANewPrefixedLine) {
   VirtualTimer timer;
   LogFile log(file.path, &timer);
   timer.setCurMS(3);
-  log << "one\n" << "two" << std::flush << "three" << '\n' << std::endl;
+  log << "one\n"
+      << "two" << std::flush << "three" << '\n'
+      << std::endl;
   log << std::endl;
   log << "four" << std::endl;
   EXPECT_EQ(file.contents(), "  0003. one\ntwothree\n\n\n  0003. four\n");
@@ -99,8 +101,8 @@ TEST(LogFile, OnlyEndlStartsANewPrefixedLine) {
 TEST(LogFile, FloatingPointHasTwoDecimalsIntegersNone) {
   TempFile file("numbers.log");
   LogFile log(file.path, nullptr);
-  log << 1.5f << ' ' << 3 << ' ' << 2.0 / 3.0 << ' ' << -0.004 << ' ' << 1234567.891 << ' '
-      << 7L << std::endl;
+  log << 1.5f << ' ' << 3 << ' ' << 2.0 / 3.0 << ' ' << -0.004 << ' ' << 1234567.891 << ' ' << 7L
+      << std::endl;
   EXPECT_EQ(file.contents(), "  0000. 1.50 3 0.67 -0.00 1234567.89 7\n");
 }
 

@@ -464,13 +464,14 @@ TEST(SignalHandler, FinalRestoresDefaultsAndStopTimerDisarms) {
     probe.firstMS = 60000;
     probe.intervalMS = 60000;
     SignalHandler::initSignalHandlers(&probe);
-    report(fd, "installed", !hasDefaultAction(SIGALRM) && !hasDefaultAction(SIGINT) &&
-                                !hasDefaultAction(SIGIO) && !hasDefaultAction(SIGQUIT) &&
-                                !hasDefaultAction(SIGSEGV) && !hasDefaultAction(SIGTERM));
+    report(fd, "installed",
+           !hasDefaultAction(SIGALRM) && !hasDefaultAction(SIGINT) && !hasDefaultAction(SIGIO) &&
+               !hasDefaultAction(SIGQUIT) && !hasDefaultAction(SIGSEGV) &&
+               !hasDefaultAction(SIGTERM));
     SignalHandler::finalSignalHandlers();
-    report(fd, "restored", hasDefaultAction(SIGALRM) && hasDefaultAction(SIGINT) &&
-                               hasDefaultAction(SIGIO) && hasDefaultAction(SIGQUIT) &&
-                               hasDefaultAction(SIGSEGV) && hasDefaultAction(SIGTERM));
+    report(fd, "restored",
+           hasDefaultAction(SIGALRM) && hasDefaultAction(SIGINT) && hasDefaultAction(SIGIO) &&
+               hasDefaultAction(SIGQUIT) && hasDefaultAction(SIGSEGV) && hasDefaultAction(SIGTERM));
     report(fd, "armedAfterFinal", isTimerArmed());
     report(fd, "blockedAfterFinal", isBlocked(SIGALRM) || isBlocked(SIGIO));
     SignalHandler::stopTimer();

@@ -15,9 +15,9 @@ constexpr float VEL_TOLERANCE = 1e-3f;
 
 // A sense_body as the server sends it (the first of the recorded ones), with the
 // fields the tests vary.
-std::string senseBody(const std::string& viewMode = "high normal",
-                      const std::string& speed = "0 0", const std::string& headAngle = "0",
-                      int dash = 0, const std::string& focusTarget = "none") {
+std::string senseBody(const std::string& viewMode = "high normal", const std::string& speed = "0 0",
+                      const std::string& headAngle = "0", int dash = 0,
+                      const std::string& focusTarget = "none") {
   return "(sense_body 12 (view_mode " + viewMode + ") (stamina 7500.5 0.9) (speed " + speed +
          ") (head_angle " + headAngle + ") (kick 1) (dash " + std::to_string(dash) +
          ") (turn 3) (say 4) (turn_neck 5) (catch 6) (move 7) (change_view 8) (arm (movable 9) "
@@ -120,9 +120,13 @@ TEST(BodySenseBody, MalformedMessagesAreLoggedAndChangeNothing) {
       "(dash 3) (dash 13) (turn 3) (say 4) (turn_neck 5) (catch 6) (move 7) (change_view 8) "
       "(arm (movable 9) (expires 10) (target 11.5 20) (count 12)) (focus (target none) "
       "(count 13)) (tackle (expires 14) (count 15)))",
-      senseBody("medium normal"), senseBody("high nice"), senseBody("high normal", "nan 0"),
-      senseBody("high normal", "0 0", "0", 13, "x 7"), senseBody("high normal", "0 0", "0", -1),
-      "(sense_body 12)", "(see 12 (view_mode high normal))",
+      senseBody("medium normal"),
+      senseBody("high nice"),
+      senseBody("high normal", "nan 0"),
+      senseBody("high normal", "0 0", "0", 13, "x 7"),
+      senseBody("high normal", "0 0", "0", -1),
+      "(sense_body 12)",
+      "(see 12 (view_mode high normal))",
       good.substr(0, good.find("(tackle")) + ")"};
   for (const std::string& text : bad) {
     EXPECT_FALSE(parse(body, text)) << text;

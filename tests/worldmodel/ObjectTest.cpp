@@ -173,8 +173,8 @@ TEST(PlayerParse, BadPlayerNumbersChangeNothing) {
 // Every see entry of every recorded player's view parses.
 TEST(ObjectParse, EveryRecordedSeeEntryIsRead) {
   const std::pair<const char*, const char*> files[] = {
-      {"left", "Tovren-1-goalie.txt"}, {"left", "Tovren-2.txt"},  {"left", "Tovren-3.txt"},
-      {"left", "Tovren-7.txt"},        {"left", "Rival-2.txt"},   {"right", "Tovren-2.txt"},
+      {"left", "Tovren-1-goalie.txt"}, {"left", "Tovren-2.txt"}, {"left", "Tovren-3.txt"},
+      {"left", "Tovren-7.txt"},        {"left", "Rival-2.txt"},  {"right", "Tovren-2.txt"},
       {"right", "Tovren-7.txt"},       {"right", "Rival-2.txt"}};
   int entries = 0;
   for (const auto& file : files) {

@@ -17,7 +17,7 @@ struct AgentConfig {
 };
 
 class WorldModelLog : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     log = &support::captureMainLog();
     Body& body = worldModel.setBody();

@@ -28,7 +28,7 @@ struct AgentConfig {
 };
 
 class WorldModelParams : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     log = &support::captureMainLog();
     for (const support::RecordedLine& line :
@@ -111,9 +111,9 @@ TEST_F(WorldModelParams, PlayerParamRebuildsTheTypeList) {
 
 TEST_F(WorldModelParams, PlayerParamWithoutABelievableTypeCountIsSkipped) {
   feed(&WorldModel::initPlayerParam, "(player_param (player_types 3))");
-  for (const char* text : {"(player_param (pt_max 1))", "(player_param (player_types 0))",
-                           "(player_param (player_types 100000))",
-                           "(player_param (player_types many))"}) {
+  for (const char* text :
+       {"(player_param (pt_max 1))", "(player_param (player_types 0))",
+        "(player_param (player_types 100000))", "(player_param (player_types many))"}) {
     feed(&WorldModel::initPlayerParam, text);
   }
   feed(&WorldModel::initPlayerType, playerType(2));
@@ -174,10 +174,10 @@ TEST_F(WorldModelParams, ChangePlayerTypeOfTheAgentReachesItsBody) {
 TEST_F(WorldModelParams, ChangePlayerTypeOutOfRangeIsSkipped) {
   feed(&WorldModel::initPlayerParam, "(player_param (player_types 18))");
   feed(&WorldModel::initPlayerType, playerType(3));
-  for (const char* text : {"(change_player_type 12 3)", "(change_player_type 0 3)",
-                           "(change_player_type 2 4)", "(change_player_type 2 18)",
-                           "(change_player_type 2 -1)", "(change_player_type 2 3 1)",
-                           "(change_player_type two 3)", "(change_player_type)"}) {
+  for (const char* text :
+       {"(change_player_type 12 3)", "(change_player_type 0 3)", "(change_player_type 2 4)",
+        "(change_player_type 2 18)", "(change_player_type 2 -1)", "(change_player_type 2 3 1)",
+        "(change_player_type two 3)", "(change_player_type)"}) {
     feed(&WorldModel::parseChangePlayerType, text);
   }
   for (unsigned int i = 0; i < WorldModel::FULL_PLAYERS_NUM; ++i) {

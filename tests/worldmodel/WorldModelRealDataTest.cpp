@@ -36,10 +36,12 @@ std::map<unsigned int, Truth> readTruth(const std::string& side) {
   std::map<unsigned int, Truth> truth;
   const float xRate = side == "left" ? 1.0f : -1.0f;
   const float yRate = side == "left" ? -1.0f : 1.0f;
-  for (const support::RecordedLine& line : support::readRecording(support::fixturePath(side, "trainer.txt"))) {
+  for (const support::RecordedLine& line :
+       support::readRecording(support::fixturePath(side, "trainer.txt"))) {
     if (line.sent || line.text.rfind("(see_global ", 0) != 0) continue;
     auto message = support::parseMessage(line.text);
-    Truth& cycle = truth[static_cast<unsigned int>(static_cast<const SExpAtomic*>((*message)[1])->asInt())];
+    Truth& cycle =
+        truth[static_cast<unsigned int>(static_cast<const SExpAtomic*>((*message)[1])->asInt())];
     for (unsigned int i = 2; i < message->size(); ++i) {
       const auto& entry = static_cast<const SExpression&>(*(*message)[i]);
       const auto& name = static_cast<const SExpression&>(*entry[0]);
@@ -48,7 +50,8 @@ std::map<unsigned int, Truth> readTruth(const std::string& side) {
       const std::string kind = name[0]->toString();
       if (kind == "b") cycle.ball = pos;
       if (kind == "p" && name[1]->toString() == "\"Tovren\"") {
-        cycle.ownPlayers[static_cast<unsigned int>(static_cast<const SExpAtomic*>(name[2])->asInt())] = pos;
+        cycle.ownPlayers[static_cast<unsigned int>(
+            static_cast<const SExpAtomic*>(name[2])->asInt())] = pos;
       }
     }
   }
@@ -101,9 +104,11 @@ void replay(const std::string& side, const std::string& file, Errors& errors) {
   // The body commands the client sent in the cycle that ends, in sending order.
   std::vector<std::unique_ptr<Command>> sent;
 
-  for (const support::RecordedLine& line : support::readRecording(support::fixturePath(side, file))) {
+  for (const support::RecordedLine& line :
+       support::readRecording(support::fixturePath(side, file))) {
     if (line.sent) {
-      if (std::unique_ptr<Command> command = bodyCommand(line.text)) sent.push_back(std::move(command));
+      if (std::unique_ptr<Command> command = bodyCommand(line.text))
+        sent.push_back(std::move(command));
       continue;
     }
     ASSERT_TRUE(SExpression::isWellFormed(line.text)) << line.text;
@@ -172,7 +177,8 @@ void replay(const std::string& side, const std::string& file, Errors& errors) {
 float percentile(std::vector<float> values, float fraction) {
   if (values.empty()) return 0.0f;
   std::sort(values.begin(), values.end());
-  std::size_t index = static_cast<std::size_t>(fraction * static_cast<float>(values.size() - 1) + 0.5f);
+  std::size_t index =
+      static_cast<std::size_t>(fraction * static_cast<float>(values.size() - 1) + 0.5f);
   return values[std::min(index, values.size() - 1)];
 }
 
@@ -180,7 +186,8 @@ TEST(WorldModelRealData, RecordedPlayersLocaliseThemselves) {
   support::setAgentConfig(true);
   Errors all;
   for (const char* side : {"left", "right"}) {
-    for (const char* file : {"Tovren-1-goalie.txt", "Tovren-2.txt", "Tovren-3.txt", "Tovren-7.txt"}) {
+    for (const char* file :
+         {"Tovren-1-goalie.txt", "Tovren-2.txt", "Tovren-3.txt", "Tovren-7.txt"}) {
       Errors errors;
       replay(side, file, errors);
       if (HasFatalFailure()) return;

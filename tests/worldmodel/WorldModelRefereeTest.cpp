@@ -85,7 +85,7 @@ void hear(WorldModel& worldModel, const std::string& word) {
 }
 
 class WorldModelReferee : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { support::setAgentConfig(true); }
 };
 
@@ -175,8 +175,8 @@ TEST_F(WorldModelReferee, MalformedHearIsSkipped) {
   worldModel.setCurTime(7);
   hear(worldModel, "kick_in_l");
   worldModel.setCurTime(8);
-  for (const char* text : {"(hear 0 referee)", "(hear 0 referee (kick_off_r))", "(hear x referee play_on)",
-                           "(hear 0 (referee) play_on)", "(hear)"}) {
+  for (const char* text : {"(hear 0 referee)", "(hear 0 referee (kick_off_r))",
+                           "(hear x referee play_on)", "(hear 0 (referee) play_on)", "(hear)"}) {
     worldModel.parseHear(*support::parseMessage(text));
     EXPECT_EQ(worldModel.getPlayMode(), PM_OUR_KICK_IN) << text;
     EXPECT_EQ(worldModel.getPlayModeRemainCycle(), 200u) << text;

@@ -19,7 +19,7 @@ struct AgentConfig {
 };
 
 class WorldModelSee : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     log = &support::captureMainLog();
     worldModel.setCurTime(5);
@@ -147,7 +147,8 @@ TEST_F(WorldModelSee, UniformNumbersOutsideTheTeamAreSkipped) {
   for (unsigned int i = 0; i < WorldModel::HALF_PLAYERS_NUM; ++i) {
     EXPECT_FALSE(worldModel.getHalfPlayer(TID_OPPONENT, i).isReadyToUpdate()) << i;
   }
-  EXPECT_NE(log->str().find("Skipping player with a uniform number outside 1..11: ((p \"Rival\" 12) 10 0)"),
+  EXPECT_NE(log->str().find(
+                "Skipping player with a uniform number outside 1..11: ((p \"Rival\" 12) 10 0)"),
             std::string::npos);
   EXPECT_NE(log->str().find("Skipping player with an unknown mark"), std::string::npos);
 }
@@ -164,8 +165,9 @@ TEST_F(WorldModelSee, TheAgentsOwnEntryNeverOverwritesItsBody) {
 TEST_F(WorldModelSee, MoreLandmarksThanThePoolsHoldAreSkipped) {
   std::string entries;
   for (int i = 0; i < 60; ++i) entries += "((f c) " + std::to_string(10 + i) + " 0) ";
-  entries += "((g l) 1 0) ((g r) 2 0) ((g l) 3 0) ((l t) 1 0) ((l t) 1 0) ((l t) 1 0) "
-             "((l t) 1 0) ((l t) 5 0)";
+  entries +=
+      "((g l) 1 0) ((g r) 2 0) ((g l) 3 0) ((l t) 1 0) ((l t) 1 0) ((l t) 1 0) "
+      "((l t) 1 0) ((l t) 5 0)";
   see(entries);
   EXPECT_EQ(worldModel.getFlagsNum(), WorldModel::FIELD_FLAGS_NUM);
   EXPECT_FLOAT_EQ(worldModel.getFieldFlag(52).getSeeDistance(), 62.0f);

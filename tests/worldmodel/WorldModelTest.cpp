@@ -17,7 +17,7 @@ namespace {
 constexpr float TOLERANCE = 1e-4f;
 
 class WorldModelStore : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { support::setAgentConfig(true); }
 };
 

@@ -30,7 +30,7 @@ Vector polar(float magnitude, float direction) {
 // Hand-made scenes around the agent, who stands at the centre looking along +x with a
 // normal view (half angle 45) and a visible distance of 3.
 class WorldModelUpdate : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     log = &support::captureMainLog();
     for (const support::RecordedLine& line :
@@ -74,7 +74,8 @@ protected:
 TEST_F(WorldModelUpdate, SimulationMovesBallAndPlayersButNotTheAgent) {
   placeBall(Point(10.0f, 0.0f), 1.0f, true);
   worldModel.setBall().setVel() = polar(1.0f, 0.0f);
-  Player& opponent = place(worldModel.setFullPlayer(TID_OPPONENT, 4), Point(5.0f, 5.0f), 1.0f, true);
+  Player& opponent =
+      place(worldModel.setFullPlayer(TID_OPPONENT, 4), Point(5.0f, 5.0f), 1.0f, true);
   opponent.setVel() = polar(0.5f, 0.0f);
   worldModel.setBody().setVel() = polar(1.0f, 90.0f);
   const Body copy = worldModel.getBody();
@@ -101,8 +102,10 @@ TEST_F(WorldModelUpdate, GoalieCarriesTheCaughtBallWithHisMove) {
 TEST_F(WorldModelUpdate, ResetFreesWhatTheViewReportsAfresh) {
   worldModel.setFlagsNum(3);
   place(worldModel.setQuarterPlayer(4), Point(-20.0f, 0.0f), 1.0f, true);
-  Player& inView = place(worldModel.setHalfPlayer(TID_TEAMMATE, 0), Point(10.0f, 0.0f), 1.0f, false);
-  Player& behind = place(worldModel.setHalfPlayer(TID_OPPONENT, 0), Point(-10.0f, 0.0f), 1.0f, false);
+  Player& inView =
+      place(worldModel.setHalfPlayer(TID_TEAMMATE, 0), Point(10.0f, 0.0f), 1.0f, false);
+  Player& behind =
+      place(worldModel.setHalfPlayer(TID_OPPONENT, 0), Point(-10.0f, 0.0f), 1.0f, false);
   Player& full = place(worldModel.setFullPlayer(TID_OPPONENT, 0), Point(10.0f, 1.0f), 1.0f, false);
   full.setReadyToUpdate(true);
   worldModel.resetObjects();
@@ -116,15 +119,18 @@ TEST_F(WorldModelUpdate, ResetFreesWhatTheViewReportsAfresh) {
 
 TEST_F(WorldModelUpdate, OldHalfRecordGivesWayToItsOneNewSighting) {
   Player& old = place(worldModel.setHalfPlayer(TID_OPPONENT, 0), Point(-10.0f, 0.0f), 1.0f, false);
-  Player& sighting = place(worldModel.setHalfPlayer(TID_OPPONENT, 1), Point(-10.5f, 0.0f), 0.5f, true);
+  Player& sighting =
+      place(worldModel.setHalfPlayer(TID_OPPONENT, 1), Point(-10.5f, 0.0f), 0.5f, true);
   worldModel.completeUpdateObjects();
   EXPECT_FALSE(old.isValid());
   EXPECT_TRUE(sighting.isValid());
 }
 
 TEST_F(WorldModelUpdate, TwoOldHalfRecordsNearOneSightingBothStay) {
-  Player& first = place(worldModel.setHalfPlayer(TID_OPPONENT, 0), Point(-10.0f, 0.0f), 1.0f, false);
-  Player& second = place(worldModel.setHalfPlayer(TID_OPPONENT, 1), Point(-11.0f, 0.0f), 1.0f, false);
+  Player& first =
+      place(worldModel.setHalfPlayer(TID_OPPONENT, 0), Point(-10.0f, 0.0f), 1.0f, false);
+  Player& second =
+      place(worldModel.setHalfPlayer(TID_OPPONENT, 1), Point(-11.0f, 0.0f), 1.0f, false);
   place(worldModel.setHalfPlayer(TID_OPPONENT, 2), Point(-10.5f, 0.0f), 0.5f, true);
   worldModel.completeUpdateObjects();
   EXPECT_TRUE(first.isValid());
@@ -134,7 +140,8 @@ TEST_F(WorldModelUpdate, TwoOldHalfRecordsNearOneSightingBothStay) {
 TEST_F(WorldModelUpdate, QuarterSightingJoinsTheOneHalfRecordNearIt) {
   Player& half = place(worldModel.setHalfPlayer(TID_TEAMMATE, 3), Point(-20.0f, 0.0f), 2.0f, false,
                        TID_TEAMMATE);
-  Player& quarter = place(worldModel.setQuarterPlayer(0), Point(-20.5f, 1.0f), 0.5f, true, TID_UNKNOWN);
+  Player& quarter =
+      place(worldModel.setQuarterPlayer(0), Point(-20.5f, 1.0f), 0.5f, true, TID_UNKNOWN);
   worldModel.completeUpdateObjects();
   EXPECT_FALSE(quarter.isValid());
   EXPECT_NEAR(half.getPos().getX(), -20.5f, TOLERANCE);
@@ -146,8 +153,10 @@ TEST_F(WorldModelUpdate, QuarterSightingJoinsTheOneHalfRecordNearIt) {
 TEST_F(WorldModelUpdate, TwoQuarterSightingsNearOneHalfRecordAreNotMerged) {
   Player& half = place(worldModel.setHalfPlayer(TID_TEAMMATE, 0), Point(-20.0f, 0.0f), 1.0f, false,
                        TID_TEAMMATE);
-  Player& first = place(worldModel.setQuarterPlayer(0), Point(-20.0f, 0.3f), 0.5f, true, TID_UNKNOWN);
-  Player& second = place(worldModel.setQuarterPlayer(1), Point(-20.0f, -0.3f), 0.5f, true, TID_UNKNOWN);
+  Player& first =
+      place(worldModel.setQuarterPlayer(0), Point(-20.0f, 0.3f), 0.5f, true, TID_UNKNOWN);
+  Player& second =
+      place(worldModel.setQuarterPlayer(1), Point(-20.0f, -0.3f), 0.5f, true, TID_UNKNOWN);
   worldModel.completeUpdateObjects();
   EXPECT_TRUE(first.isValid());
   EXPECT_TRUE(second.isValid());
@@ -157,15 +166,18 @@ TEST_F(WorldModelUpdate, TwoQuarterSightingsNearOneHalfRecordAreNotMerged) {
 TEST_F(WorldModelUpdate, QuarterSightingNearTwoFullRecordsIsNotMerged) {
   Player& third = place(worldModel.setFullPlayer(TID_OPPONENT, 2), Point(-30.0f, 0.0f), 2.0f, false,
                         TID_OPPONENT, 3);
-  place(worldModel.setFullPlayer(TID_OPPONENT, 3), Point(-30.0f, 2.0f), 2.0f, false, TID_OPPONENT, 4);
-  Player& quarter = place(worldModel.setQuarterPlayer(0), Point(-30.0f, 1.0f), 0.5f, true, TID_UNKNOWN);
+  place(worldModel.setFullPlayer(TID_OPPONENT, 3), Point(-30.0f, 2.0f), 2.0f, false, TID_OPPONENT,
+        4);
+  Player& quarter =
+      place(worldModel.setQuarterPlayer(0), Point(-30.0f, 1.0f), 0.5f, true, TID_UNKNOWN);
   worldModel.completeUpdateObjects();
   EXPECT_TRUE(quarter.isValid());
   EXPECT_NEAR(third.getPos().getY(), 0.0f, TOLERANCE);
 }
 
 TEST_F(WorldModelUpdate, HalfRecordJoinsTheOneFullRecordOfItsTeamEvenUnseen) {
-  Player& half = place(worldModel.setHalfPlayer(TID_OPPONENT, 0), Point(-30.0f, 10.0f), 2.0f, false);
+  Player& half =
+      place(worldModel.setHalfPlayer(TID_OPPONENT, 0), Point(-30.0f, 10.0f), 2.0f, false);
   Player& full = place(worldModel.setFullPlayer(TID_OPPONENT, 4), Point(-31.0f, 10.0f), 3.0f, false,
                        TID_OPPONENT, 5);
   worldModel.completeUpdateObjects();
@@ -179,7 +191,8 @@ TEST_F(WorldModelUpdate, TheAgentsOwnSlotIsNeverMergedInto) {
   body.setPos() = Vector(Point(-50.0f, 10.0f));
   body.setPosDeviation(1.0f);
   body.setValidPosDeviation(1.0f);
-  Player& quarter = place(worldModel.setQuarterPlayer(0), Point(-50.0f, 10.5f), 0.5f, true, TID_UNKNOWN);
+  Player& quarter =
+      place(worldModel.setQuarterPlayer(0), Point(-50.0f, 10.5f), 0.5f, true, TID_UNKNOWN);
   worldModel.completeUpdateObjects();
   EXPECT_TRUE(quarter.isValid());
   EXPECT_NEAR(worldModel.getBody().getPos().getY(), 10.0f, TOLERANCE);
@@ -187,11 +200,12 @@ TEST_F(WorldModelUpdate, TheAgentsOwnSlotIsNeverMergedInto) {
 }
 
 TEST_F(WorldModelUpdate, UnseenPlayerInTheConeIsTurnedOutOfIt) {
-  Player& near = place(worldModel.setFullPlayer(TID_OPPONENT, 4), Point(polar(10.0f, 20.0f)), 1.0f, false,
-                       TID_OPPONENT, 5);
-  Player& far = place(worldModel.setFullPlayer(TID_OPPONENT, 5), Point(polar(25.0f, 20.0f)), 1.0f, false,
-                      TID_OPPONENT, 6);
-  Player& half = place(worldModel.setHalfPlayer(TID_OPPONENT, 0), Point(polar(25.0f, -20.0f)), 1.0f, false);
+  Player& near = place(worldModel.setFullPlayer(TID_OPPONENT, 4), Point(polar(10.0f, 20.0f)), 1.0f,
+                       false, TID_OPPONENT, 5);
+  Player& far = place(worldModel.setFullPlayer(TID_OPPONENT, 5), Point(polar(25.0f, 20.0f)), 1.0f,
+                      false, TID_OPPONENT, 6);
+  Player& half =
+      place(worldModel.setHalfPlayer(TID_OPPONENT, 0), Point(polar(25.0f, -20.0f)), 1.0f, false);
   worldModel.completeUpdateObjects();
   EXPECT_NEAR(near.getHeadVec().getDirection(), 50.0f, TOLERANCE);
   EXPECT_NEAR(near.getAbsVec().getMagnitude(), 10.0f, TOLERANCE);
@@ -234,8 +248,8 @@ TEST_F(WorldModelUpdate, ForgettingNeverMakesADeviationNegative) {
 
 TEST_F(WorldModelUpdate, SeenObjectsAreNotForgotten) {
   placeBall(Point(polar(2.0f, 135.0f)), 1.0f, true);
-  Player& seen = place(worldModel.setFullPlayer(TID_OPPONENT, 4), Point(polar(10.0f, 20.0f)), 1.0f, true,
-                       TID_OPPONENT, 5);
+  Player& seen = place(worldModel.setFullPlayer(TID_OPPONENT, 4), Point(polar(10.0f, 20.0f)), 1.0f,
+                       true, TID_OPPONENT, 5);
   worldModel.completeUpdateObjects();
   EXPECT_NEAR(worldModel.getBall().getAbsVec().getMagnitude(), 2.0f, TOLERANCE);
   EXPECT_NEAR(seen.getHeadVec().getDirection(), 20.0f, TOLERANCE);

@@ -27,8 +27,10 @@ TEST(PassFactorsFile, EveryBadFileStopsNamingItsCondition) {
   const Case cases[] = {
       {{{}}, "Cannot open configuration file: ./Configs/PassFactors.conf"},
       {{{"ExtraCatch", "", {}}}, "it != groups.end\\(\\)"},
-      {{{"StatusShoot", "MaxWeight", "1 2 3"}}, "PassFactors.conf line [0-9]+, \\[StatusShoot\\] MaxWeight"},
-      {{{"DribblePath", "MinValue", ""}}, "PassFactors.conf line [0-9]+, \\[DribblePath\\] MinValue"},
+      {{{"StatusShoot", "MaxWeight", "1 2 3"}},
+       "PassFactors.conf line [0-9]+, \\[StatusShoot\\] MaxWeight"},
+      {{{"DribblePath", "MinValue", ""}},
+       "PassFactors.conf line [0-9]+, \\[DribblePath\\] MinValue"},
       // Every key is counted before any is read.
       {{{"PosDeviation", "MinValue", "x 0 0 0"}, {"ExtraCatch", "MaxWeight", "0 0 0"}},
        "\\[ExtraCatch\\] MaxWeight"},
