@@ -13,6 +13,16 @@ if found=$(grep -rn '\.\./shared' tests bench scripts | grep -v "^$allowed:"); t
   exit 1
 fi
 
+# Every C++ file keeps the checked-in format.
+unformatted=$(git ls-files '*.h' '*.cpp' | while read -r file; do
+  clang-format --dry-run --Werror "$file" >/dev/null 2>&1 || echo "$file"
+done)
+if [ -n "$unformatted" ]; then
+  echo "Files that differ from .clang-format (run clang-format -i on them):" >&2
+  echo "$unformatted" >&2
+  exit 1
+fi
+
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
