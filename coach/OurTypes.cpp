@@ -1,8 +1,16 @@
 #include "coach/OurTypes.h"
 
+#include "coach/AssignmentGraph.h"
+#include "coach/CoachWorldModel.h"
+#include "foundation/Basics.h"
 #include "foundation/Check.h"
 #include "foundation/Config.h"
+#include "foundation/Logger.h"
+#include "worldmodel/Player.h"
 
+#include <algorithm>
+#include <cmath>
+#include <ostream>
 #include <string>
 
 namespace tovren {
@@ -11,11 +19,60 @@ namespace {
 
 const char* const ratesPath = "./Configs/OurTypesRates.conf";
 
-// The file's key of each row.
-const char* const rateKeys[OurTypes::rateRows] = {"PlayerSpeedMax", "StaminaIncMax", "PlayerDecay",
-                                                  "InertiaMoment",  "DashPowerRate", "PlayerSize",
-                                                  "KickableMargin", "KickRand",      "ExtraStamina",
-                                                  "EffortMax",      "EffortMin"};
+// How a parameter's value becomes a score: inMin..inMax onto outA..outB, clamped.
+struct Scale {
+  float inMin, inMax, outA, outB;
+  ReRateMode mode;
+};
+
+// One weighed parameter, in the row order of the rates. Two bands meet at the threshold;
+// a parameter scored one way throughout has the same scale in both.
+struct Parameter {
+  const char* rateKey;
+  const char* serverKey;
+  float threshold;
+  bool thresholdAbove;  // whether the threshold itself takes the band above
+  Scale below, above;
+};
+
+const Scale speedMax = {1.0f, 1.2f, -100.0f, 0.0f, RRM_DIRECT};
+const Scale staminaSteep = {25.0f, 45.0f, -800.0f, 0.0f, RRM_DIRECT};
+const Scale staminaMild = {25.0f, 45.0f, -100.0f, 0.0f, RRM_DIRECT};
+const Scale decayLow = {0.4f, 0.6f, -100.0f, 0.0f, RRM_DIRECT};
+const Scale decayHigh = {0.4f, 0.6f, 0.0f, 100.0f, RRM_DIRECT};
+const Scale inertia = {5.0f, 10.0f, -100.0f, 0.0f, RRM_INVERSE};
+const Scale dashLow = {0.006f, 0.008f, -100.0f, 0.0f, RRM_DIRECT};
+const Scale dashHigh = {0.006f, 0.008f, 0.0f, 100.0f, RRM_DIRECT};
+const Scale size = {0.1f, 0.3f, -100.0f, 0.0f, RRM_DIRECT};
+const Scale kickable = {0.7f, 0.9f, 0.0f, 100.0f, RRM_DIRECT};
+const Scale kickRandSmall = {0.0f, 0.1f, 0.0f, 100.0f, RRM_INVERSE};
+const Scale kickRandLarge = {0.0f, 0.1f, -100.0f, 0.0f, RRM_INVERSE};
+const Scale extraStamina = {0.0f, 100.0f, 0.0f, 100.0f, RRM_DIRECT};
+const Scale effortMax = {0.8f, 1.0f, -100.0f, 0.0f, RRM_DIRECT};
+const Scale effortMin = {0.4f, 0.6f, -100.0f, 0.0f, RRM_DIRECT};
+
+// The stamina threshold depends on the player (staminaThreshold).
+const Parameter parameters[OurTypes::rateRows] = {
+    {"PlayerSpeedMax", "player_speed_max", 0.0f, false, speedMax, speedMax},
+    {"StaminaIncMax", "stamina_inc_max", 0.0f, false, staminaSteep, staminaMild},
+    {"PlayerDecay", "player_decay", 0.43f, false, decayLow, decayHigh},
+    {"InertiaMoment", "inertia_moment", 0.0f, false, inertia, inertia},
+    {"DashPowerRate", "dash_power_rate", 0.0063f, false, dashLow, dashHigh},
+    {"PlayerSize", "player_size", 0.0f, false, size, size},
+    {"KickableMargin", "kickable_margin", 0.0f, false, kickable, kickable},
+    {"KickRand", "kick_rand", 0.07f, true, kickRandSmall, kickRandLarge},
+    {"ExtraStamina", "extra_stamina", 0.0f, false, extraStamina, extraStamina},
+    {"EffortMax", "effort_max", 0.0f, false, effortMax, effortMax},
+    {"EffortMin", "effort_min", 0.0f, false, effortMin, effortMin}};
+
+enum ParameterRow { PR_STAMINA_INC_MAX = 1, PR_PLAYER_DECAY = 2 };
+
+// Uniform 5 is held to the default type whatever the rates say.
+const int FIXED_ROW = 4;
+const float FIXED_ROW_WEIGHT = 10000.0f;
+
+// Twice this stays below the solver's span of 1000000, whatever the rates give.
+const float GRAPH_WEIGHT_LIMIT = 400000.0f;
 
 struct RateGroup {
   const char* name;
@@ -29,16 +86,39 @@ const RateGroup postRates = {"PostRates", OurTypes::rateColumns - 1, 1};
 // A line with too few numbers is the user's mistake, so the stop names the file, group
 // and key instead of an index deep in the store.
 float readRate(const RateGroup& group, int row, int token) {
-  const ConfigValue& value = config["OurTypes"][group.name][rateKeys[row]];
+  const ConfigValue& value = config["OurTypes"][group.name][parameters[row].rateKey];
   if (value.size() < group.tokens) {
     value.refuse("holds fewer than " + std::to_string(group.tokens) + " numbers");
   }
   return value.readFloat(token);
 }
 
+// The midfield and the centre forward tire on a steeper scale.
+float staminaThreshold(int standardUniNum) {
+  return standardUniNum >= 7 && standardUniNum <= 9 ? 35.0f : 30.0f;
+}
+
+// The rates column of the player's position group; the decay swaps the last two.
+int positionColumn(int standardUniNum, int row) {
+  static const int columns[] = {0, 0, 1, 1, 2, 2, 3, 4, 4, 5, 6, 6};
+  if (row == PR_PLAYER_DECAY && standardUniNum >= 9) return standardUniNum == 9 ? 6 : 5;
+  return columns[standardUniNum];
+}
+
+// A weight the solver can take: nothing undefined, nothing beyond its span.
+int toGraphWeight(float weight) {
+  if (!std::isfinite(weight)) return 0;
+  return static_cast<int>(std::max(-GRAPH_WEIGHT_LIMIT, std::min(GRAPH_WEIGHT_LIMIT, weight)));
+}
+
 }  // namespace
 
-OurTypes::OurTypes() { loadOurTypesRates(); }
+OurTypes::OurTypes(const CoachWorldModel* worldModel, const CoachWorldModelHistory& history)
+    : Task(worldModel, history),
+      assignmentGraph(std::make_unique<AssignmentGraph>(TYPES * SLOTS_PER_TYPE)) {
+  loadOurTypesRates();
+  std::fill(std::begin(changedTypes), std::end(changedTypes), NOT_CHANGED);
+}
 
 OurTypes::~OurTypes() = default;
 
@@ -52,6 +132,127 @@ void OurTypes::loadOurTypesRates() {
       }
     }
   }
+}
+
+bool OurTypes::execute() {
+  if (!ourTypesSet) {
+    // Weighing needs every type's parameters; they come right after the init answer.
+    if (!allTypesReceived()) {
+      LogStream& log = logger["MainLog"];
+      if (log.isOutValid()) log << "OurTypes: waiting for the player types" << std::endl;
+      return false;
+    }
+    setOurTypes();
+    ourTypesSet = true;
+  }
+  for (int k = 1; k < PLAYERS; ++k) {
+    if (changedTypes[k] != NOT_CHANGED) continue;
+    if (!worldModel->getFullPlayer(TID_TEAMMATE, static_cast<unsigned int>(k)).isAlive()) continue;
+    const int type = playerTypes[k];
+    changedTypes[k] = type;
+    changePlayerCommand = std::make_unique<ChangePlayerCommand>(k + 1, type);
+    changePlayerCommandReady = true;
+    LogStream& log = logger["MainLog"];
+    if (log.isOutValid())
+      log << "Player " << k + 1 << "'s type changed to type " << type << " ." << std::endl;
+    return true;
+  }
+  return changePlayerCommandReady;
+}
+
+void OurTypes::setOurTypes() {
+  for (int row = 1; row < PLAYERS; ++row) setPlayerGraphs(row);
+  assignmentGraph->prepareMaximum();
+  assignmentGraph->solve();
+  for (int row = 0; row < PLAYERS; ++row) {
+    playerTypes[row] = assignmentGraph->getAnswerRow(row) / SLOTS_PER_TYPE;
+  }
+}
+
+void OurTypes::setPlayerGraphs(int row) {
+  for (int type = 0; type < TYPES; ++type) {
+    const int weight = toGraphWeight(getPlayerWeight(row, type));
+    for (int slot = 0; slot < SLOTS_PER_TYPE; ++slot) {
+      assignmentGraph->setWeight(row, type * SLOTS_PER_TYPE + slot, weight);
+    }
+  }
+}
+
+std::unique_ptr<ChangePlayerCommand> OurTypes::getChangeCommand(int uniNum) const {
+  return std::make_unique<ChangePlayerCommand>(uniNum, getPlayerType(uniNum));
+}
+
+bool OurTypes::allTypesReceived() const {
+  for (int t = 0; t < TYPES; ++t) {
+    if (!worldModel->isPlayerTypeReceived(static_cast<unsigned int>(t))) return false;
+  }
+  return true;
+}
+
+int OurTypes::getStandardUniNum(int uniNum) {
+  // Indexed by post number 2..11.
+  static const int standardOfPost[] = {0, 0, 5, 3, 2, 4, 7, 8, 6, 9, 11, 10};
+  TOVREN_CHECK_NAMED(uniNum >= 2 && uniNum <= 11, "0");
+  return standardOfPost[Player::uniNumToPostNum(static_cast<unsigned int>(uniNum))];
+}
+
+float OurTypes::getParameterWeight(int row, int standardUniNum, int type) const {
+  const Parameter& parameter = parameters[row];
+  const float value =
+      worldModel->getPlayerType(static_cast<unsigned int>(type))[parameter.serverKey].asFloat();
+  const float threshold =
+      row == PR_STAMINA_INC_MAX ? staminaThreshold(standardUniNum) : parameter.threshold;
+  const bool above = parameter.thresholdAbove ? value >= threshold : value > threshold;
+  const Scale& scale = above ? parameter.above : parameter.below;
+  const float score =
+      Basics::reRate(value, scale.inMin, scale.inMax, scale.outA, scale.outB, scale.mode);
+  return score * rates[row][positionColumn(standardUniNum, row)];
+}
+
+float OurTypes::getPlayerWeight(int row, int type) const {
+  if (row == FIXED_ROW) return type == 0 ? FIXED_ROW_WEIGHT : -FIXED_ROW_WEIGHT;
+  const int s = getStandardUniNum(row + 1);
+  // In the row order of the rates, which is the order of summation.
+  const float weights[rateRows] = {
+      getPlayerSpeedMaxWeight(s, type), getStaminaIncMaxWeight(s, type),
+      getPlayerDecayWeight(s, type),    getInertiaMomentWeight(s, type),
+      getDashPowerRateWeight(s, type),  getPlayerSizeWeight(s, type),
+      getKickableMarginWeight(s, type), getKickRandWeight(s, type),
+      getExtraStaminaWeight(s, type),   getEffortMaxWeight(s, type),
+      getEffortMinWeight(s, type)};
+  float sum = 0.0f;
+  for (int p = 0; p < rateRows; ++p) sum += weights[p] * rates[p][0];
+  return sum;
+}
+
+float OurTypes::getPlayerSpeedMaxWeight(int s, int type) const {
+  return getParameterWeight(0, s, type);
+}
+float OurTypes::getStaminaIncMaxWeight(int s, int type) const {
+  return getParameterWeight(1, s, type);
+}
+float OurTypes::getPlayerDecayWeight(int s, int type) const {
+  return getParameterWeight(2, s, type);
+}
+float OurTypes::getInertiaMomentWeight(int s, int type) const {
+  return getParameterWeight(3, s, type);
+}
+float OurTypes::getDashPowerRateWeight(int s, int type) const {
+  return getParameterWeight(4, s, type);
+}
+float OurTypes::getPlayerSizeWeight(int s, int type) const {
+  return getParameterWeight(5, s, type);
+}
+float OurTypes::getKickableMarginWeight(int s, int type) const {
+  return getParameterWeight(6, s, type);
+}
+float OurTypes::getKickRandWeight(int s, int type) const { return getParameterWeight(7, s, type); }
+float OurTypes::getExtraStaminaWeight(int s, int type) const {
+  return getParameterWeight(8, s, type);
+}
+float OurTypes::getEffortMaxWeight(int s, int type) const { return getParameterWeight(9, s, type); }
+float OurTypes::getEffortMinWeight(int s, int type) const {
+  return getParameterWeight(10, s, type);
 }
 
 }  // namespace tovren
