@@ -77,6 +77,10 @@ void KickInterceptCalculate::init(const WorldModel* wm, const KickCommand* comma
     return;
   }
 
+  predict(session);
+}
+
+void KickInterceptCalculate::predict(InterceptCalculate& session) {
   valid = true;
   session.setVirtualBall(firstBall);
   session.run();

@@ -90,6 +90,10 @@ class KickInterceptCalculate {
   float getNearestOppToFastestDir() const { return nearestOppToFastestDir; }
 
  protected:
+  // Runs the session on firstBall, stores its catchers and the opponents around them, and
+  // marks the entry valid.
+  void predict(InterceptCalculate& session);
+
   unsigned int fastestPlayerNum = NONE;
   unsigned int fastestTmmPlayerNum = NONE;
   unsigned int fastestOppPlayerNum = NONE;
