@@ -1,16 +1,22 @@
 #include "actions/withball/Pass.h"
 
+#include "actions/basic/BasicKick.h"
 #include "connection/Command.h"
+#include "decisions/SayDecisionFlags.h"
 #include "foundation/Check.h"
 #include "foundation/Config.h"
+#include "foundation/Logger.h"
 #include "geometry/Degree.h"
 #include "worldmodel/Ball.h"
+#include "worldmodel/Body.h"
+#include "worldmodel/InterceptCalculate.h"
 #include "worldmodel/Player.h"
 #include "worldmodel/WorldModel.h"
 
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <ostream>
 #include <string>
 
 namespace tovren {
@@ -74,14 +80,82 @@ constexpr float PLAN_FORWARD_BACK = -30.0f;
 constexpr float PLAN_LONG_PASS_X = 35.0f;  // metres; beyond it a back's pass to a forward is weak
 constexpr float PLAN_FORWARD_PASS_X = 37.5f;  // metres; beyond it a forward's pass is safe
 
+// Our kick-off: a full-power kick sideways and back, to number 10 in even cycles and to
+// number 11 in odd ones.
+constexpr float KICK_OFF_POWER = 100.0f;
+constexpr float KICK_OFF_DIR = 115.0f;  // degrees from the body
+constexpr unsigned int KICK_OFF_EVEN_RECEIVER = 10;
+constexpr unsigned int KICK_OFF_ODD_RECEIVER = 11;
+constexpr float KICK_OFF_VALUE = 10.0f;
+
+// A teammate's suggestion is trusted this much less than the pass's own choice.
+constexpr float SUGGESTION_DISCOUNT = 6.0f;
+// A suggestion naming receiver 0 means a teammate seen without his number.
+constexpr unsigned int UNKNOWN_RECEIVER = 0;
+
+// Crosses aim from the kicker at a point in front of the opponents' goal.
+const Point CROSS_TARGET(45.0f, 0.0f);
+constexpr FanSessionTuning CROSS_TUNING = {
+    0, 1, -0.3f, 0.0f, 100.0f, 0.0f, 1, 0.5f, 10.0f, 100.0f, 60.0f, 100.0f, 1, 1,
+};
+
+const char* const PASS_MODEL_WORDS[] = {"Cross",        "Cross special", "Offense", "SecureBall",
+                                        "BreakOffside", "Suggested",     "KickOff"};
+
 bool isMidfielder(unsigned int uniNum) { return uniNum >= 6 && uniNum <= 9; }
 bool isForward(unsigned int uniNum) { return uniNum == 10 || uniNum == 11; }
 
 }  // namespace
 
+std::unique_ptr<InterceptCalculate> startFanSession(const WorldModel* worldModel,
+                                                    const Player& kicker,
+                                                    const FanSessionTuning& tuning) {
+  auto session = std::make_unique<InterceptCalculate>();
+  session->startSession(1, &kicker, nullptr);
+  session->setShareCycles(tuning.shareCycles);
+  session->setKickerSeeBallDelay(tuning.kickerSeeBallDelay);
+  session->setTmmPosDevRate(tuning.tmmPosDevRate);
+  session->setTmmSlowDashPower(tuning.tmmSlowDashPower);
+  session->setTmmFastDashPower(tuning.tmmFastDashPower);
+  session->setTmmDirectDashPower(tuning.tmmDirectDashPower);
+  session->setTmmSeeBallDelay(tuning.tmmSeeBallDelay);
+  session->setOppPosDevRate(tuning.oppPosDevRate);
+  session->setOppSlowDashPower(tuning.oppSlowDashPower);
+  session->setOppFastDashPower(tuning.oppFastDashPower);
+  session->setOppDirectDashPower(tuning.oppDirectDashPower);
+  session->setOppGoalieDirectDashPower(tuning.oppGoalieDirectDashPower);
+  session->setOppSeeBallDelay(tuning.oppSeeBallDelay);
+  session->setOppGoalieSeeBallDelay(tuning.oppGoalieSeeBallDelay);
+  session->updateByWorldModel(worldModel, false, false, false);
+  return session;
+}
+
 CrossCalculate::~CrossCalculate() = default;
 
 void CrossCalculate::init() { initEmpty(CROSSES_NUM); }
+
+float CrossCalculate::getCrossDir(const Point& kickerPos, unsigned int i) {
+  Vector toTarget;
+  toTarget.setByPoints(kickerPos, CROSS_TARGET);
+  const float offset = (static_cast<float>(i) - static_cast<float>(CROSS_MIDDLE)) * CROSS_DIR_STEP;
+  return Degree::normalizeAngle(toTarget.getDirection() + offset);
+}
+
+void CrossCalculate::update(const WorldModel* worldModel) {
+  LogStream& log = logger["MainLog"];
+  if (log.isOutValid()) log << "CrossCalculate::update" << std::endl;
+  updateTime = worldModel->getCurTime();
+
+  const Body& body = worldModel->getBody();
+  const std::unique_ptr<InterceptCalculate> session =
+      startFanSession(worldModel, body, CROSS_TUNING);
+  for (unsigned int i = 0; i < simulatesNum; ++i) {
+    // The kick is predicted whether or not the skill thinks it possible; the entry keeps
+    // a copy of its command and the skill frees its own.
+    const FastKickToDir kick(getCrossDir(body.getPos(), i), worldModel->getBall(), body);
+    setSimulate(i).init(worldModel, commandAs<KickCommand>(kick.getCommand()), *session);
+  }
+}
 
 Pass::Pass(const WorldModel* worldModel, bool isVirtual)
     : AdvancedAction(worldModel), dribblePath(worldModel) {
@@ -94,6 +168,239 @@ Pass::Pass(const WorldModel* worldModel, bool isVirtual)
 }
 
 Pass::~Pass() = default;
+
+float Pass::getValue() {
+  LogStream& log = logger["MainLog"];
+  if (log.isOutValid()) log << "Pass::getValue" << std::endl;
+  kickCommand.reset();
+  if (worldModel->getPlayMode() == PM_OUR_KICK_OFF) return chooseKickOffPass();
+
+  readGlobalVars();
+  if (crossRate != 0.0f && crossCalculate != nullptr) crossCalculate->update(worldModel);
+  choosePass();
+  if (acceptSuggestion()) return passValue;
+  const float value = takeFanChoice();
+  if (passInterCalc != nullptr) {
+    // A chosen simulation passed the valuing, so it was valid and has its kick.
+    const KickCommand* kick = passInterCalc->getKickCommand();
+    TOVREN_CHECK(kick != nullptr);
+    kickCommand = std::make_unique<KickCommand>(kick->getPower(), kick->getDirection());
+  }
+  return value;
+}
+
+float Pass::chooseKickOffPass() {
+  LogStream& log = logger["MainLog"];
+  if (log.isOutValid()) log << "Pass: Our kick off mode." << std::endl;
+  const bool even = worldModel->getCurTime() % 2 == 0;
+  kickCommand = std::make_unique<KickCommand>(KICK_OFF_POWER, even ? KICK_OFF_DIR : -KICK_OFF_DIR);
+  const unsigned int receiver = even ? KICK_OFF_EVEN_RECEIVER : KICK_OFF_ODD_RECEIVER;
+  passPlayer = &worldModel->getFullPlayer(TID_TEAMMATE, receiver - 1);
+  passInterCalc = nullptr;
+  passModel = PM_KICK_OFF;
+  passValue = KICK_OFF_VALUE;
+  return passValue;
+}
+
+void Pass::readGlobalVars() {
+  if (logLevel != 0) loadPassFactors();
+  calculateGlobalVars();
+}
+
+void Pass::choosePass() {
+  resetValues();
+  fillValues();
+  fillMaxValues();
+  passValue = getTheBestPass(passInterCalc);
+}
+
+float Pass::takeFanChoice() {
+  if (passInterCalc == nullptr) {
+    passPlayer = nullptr;
+    return AD_MIN_VALUE;
+  }
+  passPlayer = passInterCalc->getFastestTmmInterPlayer().getPlayer();
+  return passValue;
+}
+
+bool Pass::acceptSuggestion() {
+  if (worldModel->getHearedSuggestPassTime() != worldModel->getCurTime()) return false;
+  const unsigned int receiver = worldModel->getHearedSuggestPassNum();
+  const float weight = worldModel->getHearedSuggestPassWeight();
+  const float speed = worldModel->getHearedSuggestPassSpeed();
+  const float dir = worldModel->getHearedSuggestPassDir();
+  LogStream& log = logger["MainLog"];
+  if (log.isOutValid()) {
+    log << "Suggested pass:" << std::endl
+        << "\tPlayer: " << receiver << std::endl
+        << "\tWeight: " << weight << std::endl
+        << "\tSpeed: " << speed << std::endl
+        << "\tDir: " << dir << std::endl;
+  }
+  // The number was heard from the network: only a teammate's is believed.
+  if (receiver > WorldModel::FULL_PLAYERS_NUM) {
+    if (log.isOutValid()) log << "Suggested pass refused: no such receiver." << std::endl;
+    return false;
+  }
+  if (!(weight - SUGGESTION_DISCOUNT > passValue)) {
+    if (log.isOutValid()) log << "Suggested pass refused: less weight." << std::endl;
+    return false;
+  }
+  KickToDirectionVelocity kick(dir, speed, worldModel->getBall(), worldModel->getBody(), 0.0f);
+  if (!kick.isPossible()) {
+    if (log.isOutValid()) log << "Suggested pass refused: kick is not possible." << std::endl;
+    return false;
+  }
+  if (log.isOutValid()) log << "Suggested pass accepted." << std::endl;
+  passModel = PM_SUGGESTED;
+  passValue = weight - SUGGESTION_DISCOUNT;
+  kickCommand = kick.takeCommand();
+  passPlayer = receiver == UNKNOWN_RECEIVER
+                   ? &worldModel->getHalfPlayer(TID_TEAMMATE, 0)
+                   : &worldModel->getFullPlayer(TID_TEAMMATE, receiver - 1);
+  return true;
+}
+
+void Pass::execute(SayDecisionFlags& sayFlags) {
+  LogStream& log = logger["MainLog"];
+  if (log.isOutValid()) log << "Pass::execute" << std::endl;
+  sayFlags.sayInterceptNum = 0;
+  sayFlags.beforePass = true;
+  if (passPlayer == nullptr) {
+    if (log.isOutValid())
+      log << "*** There is nobody to pass and Pass is executed ***" << std::endl;
+  } else {
+    const bool full = passPlayer->getModel() == PLM_FULL;
+    if (full) sayFlags.sayInterceptNum = passPlayer->getUniNum();
+    if (log.isOutValid()) {
+      log << PASS_MODEL_WORDS[passModel] << " pass to player: ";
+      if (full) {
+        log << passPlayer->getUniNum() << std::endl;
+      } else {
+        log << "<HalfPlayer>" << std::endl;
+      }
+    }
+  }
+
+  if (kickCommand != nullptr) {
+    publish(kickCommand.get());
+  } else {
+    command = std::make_unique<EmptyCommand>();
+  }
+
+  if (logLevel > 3) {
+    // Only for the log: the session's own lines show who would reach the published kick.
+    Ball kicked = worldModel->getBall();
+    kicked.simulateByAction(worldModel->getBody(), command.get(), false);
+    auto session = std::make_unique<InterceptCalculate>();
+    session->startSession(1, &worldModel->getBody(), nullptr);
+    session->setLogging(true);
+    session->updateByWorldModel(worldModel, false, false, false);
+    session->setVirtualBall(kicked);
+    session->run();
+  }
+}
+
+void Pass::fillValues() {
+  const PassFactors* factors[PASS_KINDS_NUM];
+  float* values[PASS_KINDS_NUM];
+  unsigned int count = 0;
+  LogStream& log = logger["MainLog"];
+  const bool logKinds = logLevel != 0 && log.isOutValid();
+  if (logKinds) log << "Pass weights sequence:";
+  const std::array<KindSlots, PASS_KINDS_NUM> kinds = kindSlots();
+  for (const KindSlots& kind : kinds) {
+    if (*kind.rate == 0.0f) continue;
+    factors[count] = &passFactors[kind.kind];
+    values[count] = kind.values;
+    ++count;
+    if (logKinds) log << " " << kind.name;
+  }
+  if (logKinds) log << std::endl;
+
+  if (curKickCalculate != nullptr) {
+    fillPassValuesByFactors(*curKickCalculate, factors, values, count);
+  }
+  if (crossRate != 0.0f && crossCalculate != nullptr) {
+    fillOtherCrossValuesByFactors(*crossCalculate, passFactors[PK_CROSS], crossValues);
+  }
+}
+
+void Pass::fillMaxValues() {
+  LogStream& log = logger["MainLog"];
+  if (log.isOutValid()) log << "Max Values:";
+  // The first of equal maxima wins; an active kind always ends with an index.
+  const std::array<KindSlots, PASS_KINDS_NUM> kinds = kindSlotsByChoice();
+  for (const KindSlots& kind : kinds) {
+    *kind.maxIndex = NO_INDEX;
+    if (*kind.rate == 0.0f) {
+      if (log.isOutValid()) log << "\t" << AD_MIN_VALUE;
+      continue;
+    }
+    unsigned int best = 0;
+    for (unsigned int i = 1; i < kind.count; ++i) {
+      if (kind.values[i] > kind.values[best]) best = i;
+    }
+    *kind.maxIndex = best;
+    if (log.isOutValid()) log << "\t" << kind.values[best];
+  }
+  if (log.isOutValid()) log << std::endl;
+}
+
+float Pass::getTheBestPass(const KickInterceptCalculate*& chosen) {
+  LogStream& log = logger["MainLog"];
+  if (log.isOutValid()) log << "Max Weights:";
+  float best = AD_MIN_VALUE;
+  const std::array<KindSlots, PASS_KINDS_NUM> kinds = kindSlotsByChoice();
+  const KindSlots* winner = nullptr;
+  for (const KindSlots& kind : kinds) {
+    float weighted = AD_MIN_VALUE;
+    if (*kind.rate != 0.0f && *kind.maxIndex < kind.count &&
+        kind.values[*kind.maxIndex] != AD_MIN_VALUE) {
+      weighted = kind.values[*kind.maxIndex] * *kind.rate + *kind.alpha;
+    }
+    if (log.isOutValid()) log << "\t" << weighted;
+    // The earlier kind wins a tie; the first is taken even when it has no pass.
+    if (winner == nullptr || weighted > best) {
+      best = weighted;
+      winner = &kind;
+    }
+  }
+  if (log.isOutValid()) log << std::endl;
+
+  chosen = nullptr;
+  if (best == AD_MIN_VALUE) return AD_MIN_VALUE;
+  const unsigned int index = *winner->maxIndex;
+  passModel = winner->model;
+  if (winner->kind != PK_CROSS) {
+    chosen = &curKickCalculate->getSimulate(index);
+  } else if (index < FAN_VALUES_NUM) {
+    if (log.isOutValid()) log << "Cross pass executed." << std::endl;
+    chosen = &curKickCalculate->getSimulate(index);
+  } else {
+    if (log.isOutValid()) log << "Cross special pass executed." << std::endl;
+    chosen = &crossCalculate->getSimulate(index - FAN_VALUES_NUM);
+  }
+  return best;
+}
+
+std::array<Pass::KindSlots, PASS_KINDS_NUM> Pass::kindSlots() {
+  return {{
+      {PK_CROSS, PM_CROSS, "Cross", &crossRate, &crossAlpha, crossValues, CROSS_VALUES_NUM,
+       &crossMaxIndex},
+      {PK_OFFENSE, PM_OFFENSE, "Offense", &offenseRate, &offenseAlpha, offenseValues,
+       FAN_VALUES_NUM, &offenseMaxIndex},
+      {PK_SECURE_BALL, PM_SECURE_BALL, "SecureBall", &secureBallRate, &secureBallAlpha,
+       secureBallValues, FAN_VALUES_NUM, &secureBallMaxIndex},
+      {PK_BREAK_OFFSIDE, PM_BREAK_OFFSIDE, "BreakOffside", &breakOffsideRate, &breakOffsideAlpha,
+       breakOffsideValues, FAN_VALUES_NUM, &breakOffsideMaxIndex},
+  }};
+}
+
+std::array<Pass::KindSlots, PASS_KINDS_NUM> Pass::kindSlotsByChoice() {
+  const std::array<KindSlots, PASS_KINDS_NUM> byKind = kindSlots();
+  return {{byKind[PK_OFFENSE], byKind[PK_SECURE_BALL], byKind[PK_BREAK_OFFSIDE], byKind[PK_CROSS]}};
+}
 
 void Pass::setCurKickCalculate(const KickCalculate* kickCalculate) {
   // The value arrays have one entry per kick of the fan.

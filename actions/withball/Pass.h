@@ -8,13 +8,16 @@
 #include "geometry/Vector.h"
 #include "worldmodel/KickCalculate.h"
 
+#include <array>
 #include <memory>
 
 namespace tovren {
 
 class Command;
+class InterceptCalculate;
 class KickInterceptCalculate;
 class Player;
+struct SayDecisionFlags;
 
 // The kinds a pass is valued as; also the token index of every factor key in the file.
 enum PassKind {
@@ -63,20 +66,55 @@ struct PassFactors {
   PassFactor extraCatch;
 };
 
-// The twelve cross kicks of a pass, kept in the entries of a kick fan.
+// How the players of a fan's interception session react to a kick of one cycle. Each
+// fan starts its session with these instead of the session's kick defaults.
+struct FanSessionTuning {
+  unsigned int shareCycles;
+  unsigned int kickerSeeBallDelay;
+  float tmmPosDevRate;
+  float tmmSlowDashPower;
+  float tmmFastDashPower;
+  float tmmDirectDashPower;
+  unsigned int tmmSeeBallDelay;
+  float oppPosDevRate;
+  float oppSlowDashPower;
+  float oppFastDashPower;
+  float oppDirectDashPower;
+  float oppGoalieDirectDashPower;
+  unsigned int oppSeeBallDelay;
+  unsigned int oppGoalieSeeBallDelay;
+};
+
+// A session of one kick cycle for the kicker, tuned, with the agent, the teammates and
+// the opponents of the world model added. On the heap: too large for the stack of the
+// signal handler that runs the decision.
+std::unique_ptr<InterceptCalculate> startFanSession(const WorldModel* worldModel,
+                                                    const Player& kicker,
+                                                    const FanSessionTuning& tuning);
+
+// The twelve cross kicks of a pass, kept in the entries of a kick fan: full-power kicks
+// 5 degrees apart around the way from the kicker to a point in front of the goal.
 class CrossCalculate : public KickCalculate {
  public:
   static constexpr unsigned int CROSSES_NUM = 12;
+  // Cross kick i is aimed (i - CROSS_MIDDLE) × CROSS_DIR_STEP degrees off the target.
+  static constexpr unsigned int CROSS_MIDDLE = 6;
+  static constexpr float CROSS_DIR_STEP = 5.0f;  // degrees
 
   CrossCalculate() = default;
   ~CrossCalculate() override;
 
   // Inited, with twelve empty entries; the entries of an earlier init are freed.
   void init();
+  // Predicts the twelve kicks of the agent for the world model as it stands.
+  void update(const WorldModel* worldModel);
+
+  // The absolute direction (degrees) of cross kick i from a kicker at the position.
+  static float getCrossDir(const Point& kickerPos, unsigned int i);
 };
 
-// Values the kicks of a fan, and twelve crosses of its own, as passes of four kinds and
-// keeps the best. The valuing and the execution belong to the kinds that derive from it.
+// Values the kicks of a fan, and twelve crosses of its own, as passes of four kinds, keeps
+// the best, and kicks it when it wins.
 class Pass : public AdvancedAction {
  public:
   // Entries of the fan the arrays are indexed by; crosses follow in the Cross array.
@@ -90,6 +128,12 @@ class Pass : public AdvancedAction {
   Pass(const WorldModel* worldModel, bool isVirtual);
   ~Pass() override;
 
+  // Chooses this cycle's pass (our kick-off's, the fan's best or a heard suggestion) and
+  // prepares its kick; AD_MIN_VALUE when there is none.
+  float getValue() override;
+  // Asks the say decision to announce the pass and publishes a copy of its kick, or an
+  // empty command when there is none.
+  void execute(SayDecisionFlags& sayFlags) override;
   DecideType getType() const override { return DT_PASS; }
 
   // The fan whose kicks later valuings score; not owned, it must outlive the pass and hold
@@ -110,6 +154,25 @@ class Pass : public AdvancedAction {
   // Every entry of the four value arrays becomes AD_MIN_VALUE (not a candidate).
   void resetValues();
 
+  // The three steps of the choice: every candidate valued for every active kind, the
+  // best entry of each kind, and the best kind weighed by its rate and alpha (its
+  // simulation in chosen, null when no kind has a pass).
+  void fillValues();
+  void fillMaxValues();
+  float getTheBestPass(const KickInterceptCalculate*& chosen);
+
+  // Values the candidates of the fan: entry i of values[u] becomes simulation i's value as
+  // a pass of the u-th of n kinds, whose factors are factors[u]. Non-candidates are left.
+  void fillPassValuesByFactors(const KickCalculate& kicks, const PassFactors** factors,
+                               float** values, unsigned int n);
+  // Values the cross kicks as crosses: kick i goes to crossValues[FAN_VALUES_NUM + i].
+  void fillOtherCrossValuesByFactors(const CrossCalculate& crosses, const PassFactors& crossFactors,
+                                     float* crossValues);
+  // Values one simulation with a teammate catcher for n kinds: *out[u] becomes its value
+  // under factors[u], AD_MIN_VALUE for all when it is no pass worth valuing.
+  void fillOnePassValuesByFactors(const KickInterceptCalculate& sim, const PassFactors** factors,
+                                  float** out, unsigned int n);
+
   // Added to a candidate's value for the pair of uniform numbers and where the ball
   // starts (only its x counts).
   static float getPlanWeight(unsigned int kickerUniNum, unsigned int receiverUniNum,
@@ -118,6 +181,13 @@ class Pass : public AdvancedAction {
   static float getShootDirValue(const Point& point, const WorldModel* worldModel);
 
  protected:
+  // getValue's steps after the kick-off case: the rates, the crosses (updated by the
+  // caller between the two), and the choice, which sets passValue and passInterCalc.
+  void readGlobalVars();
+  void choosePass();
+  // The receiver of the fan's choice, or null with AD_MIN_VALUE when there was none.
+  float takeFanChoice();
+
   float crossRate = 0.0f;
   float crossAlpha = 0.0f;
   float offenseRate = 0.0f;
@@ -145,6 +215,29 @@ class Pass : public AdvancedAction {
   std::unique_ptr<Command> kickCommand;
   const Player* passPlayer = nullptr;                     // not owned
   const KickInterceptCalculate* passInterCalc = nullptr;  // not owned
+
+ private:
+  // One kind's rate, alpha, value array and best index, for the loops over the kinds.
+  struct KindSlots {
+    PassKind kind;
+    PassModel model;
+    const char* name;
+    const float* rate;
+    const float* alpha;
+    float* values;
+    unsigned int count;
+    unsigned int* maxIndex;
+  };
+  // In the order of PassKind, and in the order in which the best kind is sought (a tie
+  // goes to the earlier).
+  std::array<KindSlots, PASS_KINDS_NUM> kindSlots();
+  std::array<KindSlots, PASS_KINDS_NUM> kindSlotsByChoice();
+
+  // Our kick-off's fixed pass, to one side by the parity of the cycle.
+  float chooseKickOffPass();
+  // A suggestion heard this cycle replaces the fan's choice when it is worth more and
+  // its kick can be made; whether it did.
+  bool acceptSuggestion();
 };
 
 }  // namespace tovren
