@@ -28,6 +28,16 @@ float numberAt(const SExpression& list, unsigned int i) {
   return static_cast<const SExpAtomic*>(list[i])->asFloat();
 }
 
+// The ball's and every player's vectors as seen from the body where it stands now.
+void updateRelativeVecs(WorldModel& wm) {
+  const Body& body = wm.getBody();
+  wm.setBall().updateRelativeVecs(body);
+  for (unsigned int k = 0; k < WorldModel::FULL_PLAYERS_NUM; ++k) {
+    wm.setFullPlayer(TID_TEAMMATE, k).updateRelativeVecs(body);
+    wm.setFullPlayer(TID_OPPONENT, k).updateRelativeVecs(body);
+  }
+}
+
 }  // namespace
 
 void configureOfflineAgent() {
@@ -91,6 +101,37 @@ bool buildRecordedScene(WorldModel& wm, const char* viewStart, Point& ball) {
   static_cast<Player&>(body) = *agent;
   wm.replaceBodyInPlayersList(body.getUniNum());
   return true;
+}
+
+bool buildKickableScene(WorldModel& wm, const char* viewStart, float ballDist) {
+  Point recordedBall(0.0f, 0.0f);
+  if (!buildRecordedScene(wm, viewStart, recordedBall)) return false;
+  Body& body = wm.setBody();
+  Vector offset;
+  offset.setAsPolar(ballDist, body.getBodyDir());
+  Ball& kicked = wm.setBall();
+  kicked.setPos().setAsCartesian(body.getPos().getX() + offset.getX(),
+                                 body.getPos().getY() + offset.getY());
+  kicked.setVel().setAsCartesian(0.0f, 0.0f);
+  kicked.setPosDeviation(0.0f);
+  kicked.setValidPosDeviation(0.0f);
+  updateRelativeVecs(wm);
+
+  const float headDir = body.getHeadDir();
+  for (unsigned int i = 0; i < WorldModel::VIEW_PARTS_NUM; ++i) {
+    body.setHeadDir(wm.getViewPartDir(i));
+    wm.updateSeeDeltaCyclesAfterSee();
+  }
+  body.setHeadDir(headDir);
+  return wm.isBallKickable();
+}
+
+void moveAgentWithBall(WorldModel& wm, float dx) {
+  Vector& bodyPos = wm.setBody().setPos();
+  bodyPos.setAsCartesian(bodyPos.getX() + dx, bodyPos.getY());
+  Vector& ballPos = wm.setBall().setPos();
+  ballPos.setAsCartesian(ballPos.getX() + dx, ballPos.getY());
+  updateRelativeVecs(wm);
 }
 
 }  // namespace tovren

@@ -19,4 +19,11 @@ void configureOfflineAgent();
 // ball; wm's ball is left as it is. Returns whether the scene could be built.
 bool buildRecordedScene(WorldModel& wm, const char* viewStart, Point& ball);
 
+// The recorded scene, with the ball resting ballDist metres straight in front of the
+// agent and every direction just looked at. Returns whether the ball is kickable.
+bool buildKickableScene(WorldModel& wm, const char* viewStart, float ballDist);
+
+// Moves the agent and the ball together by dx metres along x.
+void moveAgentWithBall(WorldModel& wm, float dx);
+
 }  // namespace tovren

@@ -22,39 +22,10 @@ constexpr float BALL_DIST = 0.6f;
 // Fewer valid entries would mean the scene measures the early exits, not the runs.
 constexpr unsigned int MIN_VALID_ENTRIES = 200;
 
-// The recorded scene; the agent, the teammate nearest the ball, takes the ball at his foot
-// and has just looked in every direction. Returns whether the ball is kickable.
-bool buildScene(WorldModel& wm) {
-  Point recordedBall(0.0f, 0.0f);
-  if (!buildRecordedScene(wm, PLAY_ON_CYCLE, recordedBall)) return false;
-  Body& body = wm.setBody();
-  Vector offset;
-  offset.setAsPolar(BALL_DIST, body.getBodyDir());
-  Ball& kicked = wm.setBall();
-  kicked.setPos().setAsCartesian(body.getPos().getX() + offset.getX(),
-                                 body.getPos().getY() + offset.getY());
-  kicked.setVel().setAsCartesian(0.0f, 0.0f);
-  kicked.setPosDeviation(0.0f);
-  kicked.setValidPosDeviation(0.0f);
-  kicked.updateRelativeVecs(body);
-  for (unsigned int k = 0; k < WorldModel::FULL_PLAYERS_NUM; ++k) {
-    wm.setFullPlayer(TID_TEAMMATE, k).updateRelativeVecs(body);
-    wm.setFullPlayer(TID_OPPONENT, k).updateRelativeVecs(body);
-  }
-
-  const float headDir = body.getHeadDir();
-  for (unsigned int i = 0; i < WorldModel::VIEW_PARTS_NUM; ++i) {
-    body.setHeadDir(wm.getViewPartDir(i));
-    wm.updateSeeDeltaCyclesAfterSee();
-  }
-  body.setHeadDir(headDir);
-  return wm.isBallKickable();
-}
-
 void BM_KickCalculateUpdate(benchmark::State& state) {
   configureOfflineAgent();
   WorldModel wm;
-  if (!buildScene(wm)) {
+  if (!buildKickableScene(wm, PLAY_ON_CYCLE, BALL_DIST)) {
     state.SkipWithError("the recorded play-on cycle could not be set up with a kickable ball");
     return;
   }
