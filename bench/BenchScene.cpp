@@ -2,6 +2,7 @@
 
 #include "foundation/Config.h"
 #include "foundation/SExpression.h"
+#include "worldmodel/Ball.h"
 #include "worldmodel/Body.h"
 #include "worldmodel/Player.h"
 #include "worldmodel/WorldModel.h"
@@ -103,15 +104,13 @@ bool buildRecordedScene(WorldModel& wm, const char* viewStart, Point& ball) {
   return true;
 }
 
-bool buildKickableScene(WorldModel& wm, const char* viewStart, float ballDist) {
-  Point recordedBall(0.0f, 0.0f);
-  if (!buildRecordedScene(wm, viewStart, recordedBall)) return false;
+bool placeAgentBehindBall(WorldModel& wm, const Point& ball, float ballDist) {
   Body& body = wm.setBody();
   Vector offset;
   offset.setAsPolar(ballDist, body.getBodyDir());
+  body.setPos().setAsCartesian(ball.x - offset.getX(), ball.y - offset.getY());
   Ball& kicked = wm.setBall();
-  kicked.setPos().setAsCartesian(body.getPos().getX() + offset.getX(),
-                                 body.getPos().getY() + offset.getY());
+  kicked.setPos().setAsCartesian(ball.x, ball.y);
   kicked.setVel().setAsCartesian(0.0f, 0.0f);
   kicked.setPosDeviation(0.0f);
   kicked.setValidPosDeviation(0.0f);
@@ -124,6 +123,17 @@ bool buildKickableScene(WorldModel& wm, const char* viewStart, float ballDist) {
   }
   body.setHeadDir(headDir);
   return wm.isBallKickable();
+}
+
+bool buildKickableScene(WorldModel& wm, const char* viewStart, float ballDist) {
+  Point recordedBall(0.0f, 0.0f);
+  if (!buildRecordedScene(wm, viewStart, recordedBall)) return false;
+  const Body& body = wm.getBody();
+  Vector offset;
+  offset.setAsPolar(ballDist, body.getBodyDir());
+  return placeAgentBehindBall(
+      wm, Point(body.getPos().getX() + offset.getX(), body.getPos().getY() + offset.getY()),
+      ballDist);
 }
 
 void moveAgentWithBall(WorldModel& wm, float dx) {

@@ -19,6 +19,11 @@ void configureOfflineAgent();
 // ball; wm's ball is left as it is. Returns whether the scene could be built.
 bool buildRecordedScene(WorldModel& wm, const char* viewStart, Point& ball);
 
+// Puts wm's ball at rest at ball and the agent ballDist metres behind it along its body
+// direction, refreshes every player's vectors, and has the agent just look in every
+// direction. Returns whether the ball is kickable then.
+bool placeAgentBehindBall(WorldModel& wm, const Point& ball, float ballDist);
+
 // The recorded scene, with the ball resting ballDist metres straight in front of the
 // agent and every direction just looked at. Returns whether the ball is kickable.
 bool buildKickableScene(WorldModel& wm, const char* viewStart, float ballDist);
