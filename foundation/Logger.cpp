@@ -112,4 +112,9 @@ LogStream& Logger::operator[](const std::string& name) const {
   return *found->second;
 }
 
+LogStream* Logger::getWriting(const std::string& name) const {
+  LogStream& log = (*this)[name];
+  return log.isOutValid() ? &log : nullptr;
+}
+
 }  // namespace tovren

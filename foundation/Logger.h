@@ -106,6 +106,9 @@ class Logger {
   bool isRegistered(const std::string& name) const;
   // The stream of the name, or a discarding one.
   LogStream& operator[](const std::string& name) const;
+  // The stream of the name when it writes somewhere, else null: tested once before a
+  // block of lines is formatted.
+  LogStream* getWriting(const std::string& name) const;
 
   static LogStreams* logStreams;
 };

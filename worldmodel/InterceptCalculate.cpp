@@ -25,11 +25,6 @@ constexpr double SURE_MISS_MARGIN = 0.001;
 // A ball this far outside the field is out for good.
 constexpr float BALL_OUT_DISTANCE = 2.0f;
 
-LogStream* writingMainLog() {
-  LogStream& log = logger["MainLog"];
-  return log.isOutValid() ? &log : nullptr;
-}
-
 bool isSamePlayer(const Player& a, const Player& b) {
   return a.getModel() == b.getModel() && a.getTeamId() == b.getTeamId() &&
          a.getUniNum() == b.getUniNum();
@@ -220,7 +215,9 @@ void InterceptPlayer::logPlayerLine(LogStream& log, const char* tail) const {
       << std::endl;
 }
 
-LogStream* InterceptPlayer::activeLog() const { return logging ? writingMainLog() : nullptr; }
+LogStream* InterceptPlayer::activeLog() const {
+  return logging ? logger.getWriting("MainLog") : nullptr;
+}
 
 // ---------------------------------------------------------------------------------------
 // InterceptCalculate: preparation
@@ -260,7 +257,7 @@ void InterceptCalculate::initTeamsProps() {
 bool InterceptCalculate::addPlayer(const Player& p, bool isKicker, bool isBlocker,
                                    bool catchInPenaltyAreaOnly) {
   if (playersNum >= MAX_PLAYERS) {
-    if (LogStream* log = writingMainLog()) {
+    if (LogStream* log = logger.getWriting("MainLog")) {
       *log << "InterceptCalculate: all " << MAX_PLAYERS << " slots taken, player " << p.getTeamId()
            << " " << p.getUniNum() << " not added." << std::endl;
     }
@@ -485,7 +482,9 @@ void InterceptCalculate::finalizeIntercepts() {
   }
 }
 
-LogStream* InterceptCalculate::activeLog() const { return logging ? writingMainLog() : nullptr; }
+LogStream* InterceptCalculate::activeLog() const {
+  return logging ? logger.getWriting("MainLog") : nullptr;
+}
 
 // ---------------------------------------------------------------------------------------
 // InterceptCalculate: results
@@ -599,7 +598,7 @@ void InterceptCalculate::getNearestOppDistDirToFastest(float& dist, float& dir) 
 }
 
 void InterceptCalculate::logCheckedPlayers() const {
-  LogStream* log = writingMainLog();
+  LogStream* log = logger.getWriting("MainLog");
   if (log == nullptr) return;
   *log << "InterceptCalculate checked players:" << std::endl;
   for (unsigned int k = 0; k < checkedPlayersNum; ++k) {

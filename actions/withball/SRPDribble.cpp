@@ -86,11 +86,6 @@ constexpr float OPP_KICKABLE_COST = 10000.0f;
 
 constexpr float MIN_DRIBBLE_VALUE = 15.0f;
 
-LogStream* writingMainLog() {
-  LogStream& log = logger["MainLog"];
-  return log.isOutValid() ? &log : nullptr;
-}
-
 float directionTo(const Point& from, const Point& to) {
   Vector v;
   v.setByPoints(from, to);
@@ -107,7 +102,7 @@ SRPDribble::SRPDribble(const WorldModel* worldModel)
 SRPDribble::~SRPDribble() = default;
 
 void SRPDribble::execute(SayDecisionFlags&) {
-  if (LogStream* log = writingMainLog()) *log << "SRPDribble::execute" << std::endl;
+  if (LogStream* log = logger.getWriting("MainLog")) *log << "SRPDribble::execute" << std::endl;
   publish(preparedCommand.get());
 }
 
@@ -283,7 +278,7 @@ void SRPDribble::getOppBallVectorValue() {
 
 void SRPDribble::getQuantomicStaminaValue() {
   const Body& body = worldModel->getBody();
-  LogStream* log = writingMainLog();
+  LogStream* log = logger.getWriting("MainLog");
   for (unsigned int i = 0; i < getKicksNum(); ++i) {
     const float t = reachCycles[i];
     if (getAgentCatch(i) == nullptr || t < 0.0f) {
@@ -340,7 +335,7 @@ float SRPDribble::checkBestKick(float total) const {
   if (pathValues[best] < PATH_MIN)
     total -= (PATH_MIN - pathValues[best]) * PATH_MISS_RATE + PATH_MISS_COST;
   if (oppReachCycles[best] == 1.0f && dangerActionValues[best] == 0.0f) {
-    if (LogStream* log = writingMainLog()) {
+    if (LogStream* log = logger.getWriting("MainLog")) {
       *log << "the target point of best sarepa counter was in opp kickable" << std::endl;
     }
     total -= OPP_KICKABLE_COST;
@@ -349,7 +344,7 @@ float SRPDribble::checkBestKick(float total) const {
 }
 
 float SRPDribble::getValue() {
-  LogStream* log = writingMainLog();
+  LogStream* log = logger.getWriting("MainLog");
   if (log != nullptr) *log << "SRPDribble::getValue" << std::endl;
   std::copy(std::begin(COEFFICIENTS), std::end(COEFFICIENTS), std::begin(coefficients));
 

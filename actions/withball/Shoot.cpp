@@ -52,11 +52,6 @@ constexpr float POST_Y = 7.0f;
 constexpr float SEE_BLEND = 0.2f;
 constexpr float WELL_PLACED_GOALIE_WEIGHT = 75.0f;
 
-LogStream* writingMainLog() {
-  LogStream& log = logger["MainLog"];
-  return log.isOutValid() ? &log : nullptr;
-}
-
 bool isPenaltyMode(PlayMode mode) {
   return mode >= PM_OUR_PENALTY_SETUP && mode <= PM_OPP_PENALTY_READY;
 }
@@ -72,7 +67,7 @@ Shoot::Shoot(const WorldModel* worldModel) : AdvancedAction(worldModel) {
 Shoot::~Shoot() = default;
 
 void Shoot::execute(SayDecisionFlags&) {
-  if (LogStream* log = writingMainLog()) *log << "Shoot::execute" << std::endl;
+  if (LogStream* log = logger.getWriting("MainLog")) *log << "Shoot::execute" << std::endl;
   publish(shootCommand.get());
 }
 
@@ -87,7 +82,7 @@ void Shoot::setShootRates() {
 }
 
 float Shoot::getValue() {
-  if (LogStream* log = writingMainLog()) *log << "Shoot::getValue" << std::endl;
+  if (LogStream* log = logger.getWriting("MainLog")) *log << "Shoot::getValue" << std::endl;
   if (!(worldModel->getBody().getPos().getX() > SHOOT_MIN_BODY_X)) {
     // What an earlier valuing chose may already be on its way to the server.
     shootCommand.reset();
@@ -120,7 +115,7 @@ float Shoot::scoreTarget(int shootNum) const {
   score = score + goaliePosDeviationRate * goaliePosDeviationWeight;
   score = score + goalSeenRate * goalSeenWeight;
 
-  LogStream* log = logLevel > 1 ? writingMainLog() : nullptr;
+  LogStream* log = logLevel > 1 ? logger.getWriting("MainLog") : nullptr;
   if (log != nullptr) {
     *log << "catchWeight = " << catchWeight << std::endl
          << "noiseWeight = " << noiseWeight << std::endl
@@ -168,7 +163,7 @@ float Shoot::chooseShoot() {
     shootCommand = std::make_unique<KickCommand>(100.0f, 0.0f);
   }
 
-  if (LogStream* log = logLevel > 0 ? writingMainLog() : nullptr) {
+  if (LogStream* log = logLevel > 0 ? logger.getWriting("MainLog") : nullptr) {
     for (unsigned int i = 0; i < TARGETS_NUM; ++i) {
       *log << "shootWeights[" << i << "] = " << shootWeights[i] << std::endl;
     }
@@ -222,7 +217,7 @@ bool Shoot::getFastest(int shootNum) {
   if (logLevel > 2) interCalculate.setLogging(true);
   tuneSession(isPenaltyMode(worldModel->getPlayMode()));
 
-  LogStream* log = logLevel > 1 ? writingMainLog() : nullptr;
+  LogStream* log = logLevel > 1 ? logger.getWriting("MainLog") : nullptr;
   auto addOpponent = [&](const Player& p) {
     if (!p.isValid() || p.isGoalie()) return;
     interCalculate.addPlayer(p, false, false, true);
