@@ -292,8 +292,8 @@ constexpr float DRIBBLE_PATH_LENGTH = 12.0f;
 constexpr float DRIBBLE_ANGLE_FACTOR = 1.6f;
 constexpr float DRIBBLE_CROWD_FACTOR = 8.0f;
 constexpr float CORRIDOR_HALF_WIDTH_RATE = 0.25f;
-// A player this much nearer than the corridor's length makes the directions facing the
-// body's line worth a little more.
+// A player within 1.2 corridor lengths of the agent gives the directions close to the body
+// direction a small bonus.
 constexpr float OPP_NEAR_RATE = 1.2f;
 constexpr float OPP_NEAR_DIR = 20.0f;  // degrees off the body direction
 constexpr float OPP_NEAR_BONUS = 0.04f;
