@@ -546,51 +546,41 @@ TEST(InterceptRun, RepeatedRunStartsAfreshWithTheNewBall) {
   EXPECT_EQ(session->getPlayMode(), 5u);
 }
 
-TEST(InterceptNearestOpponent, NearestOpponentIsMeasuredLessHisReach) {
+TEST(InterceptNearestOpponent, NearestOpponentIsMeasuredLessHisReachFromTheFastest) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<TeamId, Point>> players;  // in the order added
+    float dist, dir;
+  };
   // The teammate 2 m from a resting ball catches in cycle 3; the run ends in cycle 5,
   // where every opponent's with-turn reach is 3.35.
-  Player teammate = makeScenePlayer(TID_TEAMMATE, 2, Point(0.0f, 2.0f));
-  Player near = makeScenePlayer(TID_OPPONENT, 5, Point(6.0f, 8.0f));
-  Player far = makeScenePlayer(TID_OPPONENT, 6, Point(0.0f, -20.0f));
-  auto session = freeBallSession();
-  session->addPlayer(teammate, false, false, true);
-  session->addPlayer(far, false, false, true);
-  session->addPlayer(near, false, false, true);
-  session->setVirtualBall(makeSceneBall(Point(0.0f, 0.0f)));
-  session->run();
-  ASSERT_TRUE(session->existFastestPlayer());
-  EXPECT_EQ(session->getFastestInterPlayer().getInterTime(), 3u);
-  float dist = 0.0f;
-  float dir = 0.0f;
-  session->getNearestOppDistDirToFastest(dist, dir);
-  EXPECT_NEAR(dist, 10.0f - 3.3504f, RUN_TOLERANCE);
-  EXPECT_NEAR(dir, 53.1301f, RUN_TOLERANCE);
-}
-
-TEST(InterceptNearestOpponent, OpponentAmongCatchersIsAtDistanceZero) {
-  Player opponent = makeScenePlayer(TID_OPPONENT, 5, Point(0.0f, 2.0f));
-  auto session = freeBallSession();
-  session->addPlayer(opponent, false, false, true);
-  session->setVirtualBall(makeSceneBall(Point(0.0f, 0.0f)));
-  session->run();
-  float dist = 1.0f;
-  float dir = 1.0f;
-  session->getNearestOppDistDirToFastest(dist, dir);
-  EXPECT_EQ(dist, 0.0f);
-  EXPECT_EQ(dir, 0.0f);
-}
-
-TEST(InterceptNearestOpponent, SessionWithoutOpponentsReportsTheMarker) {
-  Player teammate = makeScenePlayer(TID_TEAMMATE, 2, Point(0.0f, 2.0f));
-  auto session = freeBallSession();
-  session->addPlayer(teammate, false, false, true);
-  session->setVirtualBall(makeSceneBall(Point(0.0f, 0.0f)));
-  session->run();
-  float dist = 0.0f;
-  float dir = 0.0f;
-  session->getNearestOppDistDirToFastest(dist, dir);
-  EXPECT_EQ(dist, 65278.0f);
-  EXPECT_EQ(dir, 65278.0f);
+  const Case cases[] = {
+      {"nearest of two",
+       {{TID_TEAMMATE, Point(0.0f, 2.0f)},
+        {TID_OPPONENT, Point(0.0f, -20.0f)},
+        {TID_OPPONENT, Point(6.0f, 8.0f)}},
+       10.0f - 3.3504f,
+       53.1301f},
+      {"an opponent catches", {{TID_OPPONENT, Point(0.0f, 2.0f)}}, 0.0f, 0.0f},
+      {"no opponent", {{TID_TEAMMATE, Point(0.0f, 2.0f)}}, 65278.0f, 65278.0f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<Player> players;
+    for (const auto& [team, at] : c.players)
+      players.push_back(makeScenePlayer(team, static_cast<unsigned int>(players.size()) + 2, at));
+    auto session = freeBallSession();
+    for (const Player& player : players) session->addPlayer(player, false, false, true);
+    session->setVirtualBall(makeSceneBall(Point(0.0f, 0.0f)));
+    session->run();
+    ASSERT_TRUE(session->existFastestPlayer());
+    EXPECT_EQ(session->getFastestInterPlayer().getInterTime(), 3u);
+    float dist = 1.0f;
+    float dir = 1.0f;
+    session->getNearestOppDistDirToFastest(dist, dir);
+    EXPECT_NEAR(dist, c.dist, RUN_TOLERANCE);
+    EXPECT_NEAR(dir, c.dir, RUN_TOLERANCE);
+  }
 }
 
 TEST(InterceptLines, OpponentsBetweenLinesInEitherOrder) {
@@ -616,31 +606,6 @@ TEST(InterceptSession, AddPlayerRefusesPlayersBeyondTheSlots) {
   EXPECT_FALSE(session->addPlayer(player, false, false, true));
   EXPECT_EQ(session->getPlayersNum(), InterceptCalculate::MAX_PLAYERS);
   EXPECT_EQ(session->setLastInterPlayer().getPlayer(), &player);
-}
-
-TEST(InterceptSession, DefaultTuningFollowsTheKickCycles) {
-  Player teammate = makeScenePlayer(TID_TEAMMATE, 2, Point(0.0f, 0.0f));
-  teammate.setPosDeviation(2.0f);
-  Player opponent = makeScenePlayer(TID_OPPONENT, 2, Point(0.0f, 0.0f));
-  opponent.setPosDeviation(2.0f);
-  auto session = std::make_unique<InterceptCalculate>();
-  session->startSession(0, nullptr, nullptr);
-  session->addPlayer(teammate, false, false, true);
-  session->addPlayer(opponent, false, false, true);
-  // Free ball: offsets -0.3 and +0.3 times the deviation; nobody waits.
-  EXPECT_NEAR(session->getInterPlayer(0).getWithTurnDashDist(0), -0.6f, RUN_TOLERANCE);
-  EXPECT_NEAR(session->getInterPlayer(1).getWithTurnDashDist(0), 0.6f, RUN_TOLERANCE);
-  EXPECT_NEAR(session->getInterPlayer(1).getNoTurnDashDist(1), 0.6f + 0.6f, RUN_TOLERANCE);
-
-  session->startSession(2, nullptr, nullptr);
-  session->addPlayer(teammate, false, false, true);
-  session->addPlayer(opponent, false, false, true);
-  // A kick: -0.75 and +0.5; teammates react after 2 + 2 cycles, opponents dash at 60.
-  EXPECT_NEAR(session->getInterPlayer(0).getWithTurnDashDist(0), -1.5f, RUN_TOLERANCE);
-  EXPECT_NEAR(session->getInterPlayer(0).getNoTurnDashDist(4), -1.5f, RUN_TOLERANCE);
-  EXPECT_NEAR(session->getInterPlayer(0).getNoTurnDashDist(5), -0.9f, RUN_TOLERANCE);
-  EXPECT_NEAR(session->getInterPlayer(1).getWithTurnDashDist(0), 1.0f, RUN_TOLERANCE);
-  EXPECT_NEAR(session->getInterPlayer(1).getNoTurnDashDist(1), 1.0f + 0.36f, RUN_TOLERANCE);
 }
 
 TEST(InterceptSessionDeathTest, NonKickerOfUnknownTeamStopsTheProcess) {
