@@ -2,9 +2,8 @@
 
 #include "connection/VirtualConnection.h"
 #include "foundation/Check.h"
-#include "foundation/Logger.h"
 #include "foundation/Timer.h"
-#include "support/WorldModelScene.h"
+#include "support/Scene.h"
 #include "worldmodel/WorldModel.h"
 
 #include <unistd.h>
@@ -125,24 +124,13 @@ std::unique_ptr<ProbeAgent> makeAgentWith(
   return agent;
 }
 
-std::ostringstream& captureOfflineLog() {
-  // Lives to the end of the process, like the registry that writes into it.
-  static std::ostringstream* text = nullptr;
-  if (text == nullptr) {
-    text = new std::ostringstream();
-    logger.add("OfflineLog", new LogStream(text, nullptr));
-  }
-  text->str("");
-  return *text;
-}
+std::ostringstream& captureOfflineLog() { return captureLog("OfflineLog"); }
 
 std::string firstMessage(const std::string& side, const std::string& file,
                          const std::string& header) {
-  for (const RecordedLine& line : readRecording(fixturePath(side, file))) {
-    if (!line.sent && line.text.rfind("(" + header + " ", 0) == 0) return line.text;
-  }
-  TOVREN_CHECK_NAMED(false, "a recorded message with the header");
-  return "";
+  const std::vector<std::string> texts = receivedMessages(fixturePath(side, file), header);
+  TOVREN_CHECK_NAMED(!texts.empty(), "a recorded message with the header");
+  return texts.front();
 }
 
 }  // namespace support
