@@ -13,11 +13,99 @@ namespace tovren {
 namespace {
 
 constexpr float kTolerance = 1e-5f;
+const AdvancedActionWeights kNeutral{};
+
+TEST(ActionChoice, WeighingAppliesRatePowerAndAlphaInDoublePrecision) {
+  const struct {
+    float value;
+    AdvancedActionWeights weights;
+    float weighted;  // NaN where a negative value meets a non-integral power
+  } cases[] = {
+      {30.0f, kNeutral, 30.0f},
+      {30.0f, {-10.0f, 1.0f, 2.0f}, 50.0f},
+      {3.0f, {1.0f, 2.0f, 0.5f}, 5.5f},
+      {-4.0f, {0.0f, 0.5f, 1.0f}, std::nanf("")},
+      // 3e20 squared overflows a float but not a double; the rate brings it back.
+      {3e20f, {0.0f, 2.0f, 1e-36f}, 90000.0f},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    const float weighted = ActionChoice::weigh(c.value, c.weights);
+    if (std::isnan(c.weighted)) {
+      EXPECT_TRUE(std::isnan(weighted));
+    } else {
+      EXPECT_NEAR(weighted, c.weighted, 1e-6f * c.weighted + kTolerance);
+    }
+  }
+}
+
+TEST(ActionChoice, ChoosesByTheRules) {
+  struct Candidate {
+    float value;
+    AdvancedActionWeights weights;
+    int quickLevel;
+  };
+  const struct {
+    const char* name;
+    std::vector<Candidate> candidates;
+    int chosen;  // -1: none
+    int wonAt;   // the offer that won at once, -1: none
+  } cases[] = {
+      {"best weighted value", {{10, kNeutral, 0}, {35, kNeutral, 0}, {20, kNeutral, 0}}, 1, -1},
+      {"tie goes to the first", {{35, kNeutral, 0}, {35, kNeutral, 0}}, 0, -1},
+      // 30 × 2 - 10 equals 50 only after weighting.
+      {"tie after weighting", {{30, {-10, 1, 2}, 0}, {50, kNeutral, 0}}, 0, -1},
+      {"impossible value", {{AD_MIN_VALUE, {100000, 1, 1}, 0}}, -1, -1},
+      {"impossible value, negative rate", {{AD_MIN_VALUE, {0, 1, -1}, 0}}, -1, -1},
+      {"weighted exactly the start value", {{0, {AD_MIN_VALUE, 1, 1}, 0}}, -1, -1},
+      {"below impossible", {{-70000, {0, 2, 1}, 0}, {1, kNeutral, 0}}, 1, -1},
+      {"weighted NaN", {{-4, {0, 0.5f, 1}, 0}, {-100, kNeutral, 0}}, 1, -1},
+      {"raw NaN", {{std::nanf(""), kNeutral, 2}}, -1, -1},
+      {"immediate at level 2, later offers ignored",
+       {{5000, kNeutral, 0}, {1000, {0, 1, 0.001f}, 2}, {9000, kNeutral, 2}},
+       1,
+       1},
+      {"level 1 competes by weight", {{5000, kNeutral, 0}, {1000, kNeutral, 1}}, 0, -1},
+      {"just below the immediate value", {{5000, kNeutral, 0}, {999.99f, kNeutral, 2}}, 0, -1},
+      {"weighted 1000 is not immediate", {{5000, kNeutral, 0}, {10, {0, 1, 100}, 2}}, 0, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ActionChoice choice;
+    int wonAt = -1;
+    for (unsigned int i = 0; i < c.candidates.size(); ++i) {
+      const Candidate& candidate = c.candidates[i];
+      const float weighted = ActionChoice::weigh(candidate.value, candidate.weights);
+      if (choice.offer(i, candidate.value, weighted, candidate.quickLevel) && wonAt < 0) {
+        wonAt = static_cast<int>(i);
+      }
+    }
+    EXPECT_EQ(choice.hasChoice() ? static_cast<int>(choice.getChoice()) : -1, c.chosen);
+    EXPECT_EQ(wonAt, c.wonAt);
+  }
+}
+
+TEST(ActionChoice, QuickLevelDecidesWhoIsAskedAfresh) {
+  const struct {
+    int quickLevel;
+    int level;
+    bool asked;
+  } cases[] = {{AD_DISABLED_QUICK_LEVEL, 0, false},
+               {AD_DISABLED_QUICK_LEVEL, -1, false},
+               {0, 0, true},
+               {0, 1, false},
+               {1, 1, true},
+               {2, 1, true}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(ActionChoice::isAskedAt(c.quickLevel, c.level), c.asked)
+        << c.quickLevel << " at " << c.level;
+  }
+}
 
 // An action whose value is set by the test; it prepares a dash and publishes it.
 class FixedAction : public AdvancedAction {
  public:
-  FixedAction(float value, DecideType type) : AdvancedAction(nullptr), value(value), type(type) {}
+  explicit FixedAction(float value) : AdvancedAction(nullptr), value(value) {}
 
   void execute(SayDecisionFlags& sayFlags) override {
     sayFlags.beforePass = true;
@@ -25,142 +113,28 @@ class FixedAction : public AdvancedAction {
   }
   float getValue() override {
     prepared = std::make_unique<DashCommand>(value);
-    ++asked;
     return value;
   }
-  DecideType getType() const override { return type; }
-
+  DecideType getType() const override { return DT_PASS; }
   const Command* getPrepared() const { return prepared.get(); }
-  int asked = 0;
 
  private:
   float value;
-  DecideType type;
   std::unique_ptr<Command> prepared;
 };
 
-struct Candidate {
-  float value;
-  AdvancedActionWeights weights;
-  int quickLevel;
-};
-
-// Offers the candidates in order, as a decision offers its actions, and returns the index
-// chosen (-1 for none) and how many were offered.
-int choose(const std::vector<Candidate>& candidates, int* offered = nullptr) {
-  ActionChoice choice;
-  int count = 0;
-  for (unsigned int i = 0; i < candidates.size(); ++i) {
-    const Candidate& c = candidates[i];
-    ++count;
-    if (choice.offer(i, c.value, ActionChoice::weigh(c.value, c.weights), c.quickLevel)) {
-      break;
-    }
-  }
-  if (offered != nullptr) {
-    *offered = count;
-  }
-  return choice.hasChoice() ? static_cast<int>(choice.getChoice()) : -1;
-}
-
-const AdvancedActionWeights kNeutral{};
-
-TEST(ActionChoice, WeighingAppliesRatePowerAndAlpha) {
-  EXPECT_NEAR(ActionChoice::weigh(30.0f, kNeutral), 30.0f, kTolerance);
-  EXPECT_NEAR(ActionChoice::weigh(30.0f, AdvancedActionWeights{-10.0f, 1.0f, 2.0f}), 50.0f,
-              kTolerance);
-  EXPECT_NEAR(ActionChoice::weigh(3.0f, AdvancedActionWeights{1.0f, 2.0f, 0.5f}), 5.5f, kTolerance);
-  EXPECT_TRUE(std::isnan(ActionChoice::weigh(-4.0f, AdvancedActionWeights{0.0f, 0.5f, 1.0f})));
-}
-
-TEST(ActionChoice, WeighingWorksInDoublePrecision) {
-  // 3e20 squared overflows a float but not a double; the rate brings it back.
-  const float weighted = ActionChoice::weigh(3e20f, AdvancedActionWeights{0.0f, 2.0f, 1e-36f});
-  EXPECT_NEAR(weighted, 90000.0f, 0.1f);
-}
-
-TEST(ActionChoice, BestWeightedValueWinsAndTiesGoToTheFirst) {
-  EXPECT_EQ(choose({{10.0f, kNeutral, 0}, {35.0f, kNeutral, 0}, {20.0f, kNeutral, 0}}), 1);
-  EXPECT_EQ(choose({{35.0f, kNeutral, 0}, {35.0f, kNeutral, 0}}), 0);
-  // Equal only after weighting: 30 × 2 - 10 against 50.
-  EXPECT_EQ(choose({{50.0f, kNeutral, 0}, {30.0f, {-10.0f, 1.0f, 2.0f}, 0}}), 0);
-  EXPECT_EQ(choose({{30.0f, {-10.0f, 1.0f, 2.0f}, 0}, {50.0f, kNeutral, 0}}), 0);
-}
-
-TEST(ActionChoice, ImpossibleValueNeverWinsWhateverTheWeights) {
-  EXPECT_EQ(choose({{AD_MIN_VALUE, kNeutral, 0}}), -1);
-  EXPECT_EQ(choose({{AD_MIN_VALUE, {100000.0f, 1.0f, 1.0f}, 0}}), -1);
-  // A negative rate would turn it into a large positive value.
-  EXPECT_EQ(choose({{AD_MIN_VALUE, {0.0f, 1.0f, -1.0f}, 0}}), -1);
-  EXPECT_EQ(choose({{-70000.0f, {0.0f, 2.0f, 1.0f}, 0}, {1.0f, kNeutral, 0}}), 1);
-  // A weighted value of exactly the start value does not beat it.
-  EXPECT_EQ(choose({{0.0f, {AD_MIN_VALUE, 1.0f, 1.0f}, 0}}), -1);
-}
-
-TEST(ActionChoice, NotANumberNeverWins) {
-  EXPECT_EQ(choose({{-4.0f, {0.0f, 0.5f, 1.0f}, 0}}), -1);
-  EXPECT_EQ(choose({{-4.0f, {0.0f, 0.5f, 1.0f}, 0}, {-100.0f, kNeutral, 0}}), 1);
-  EXPECT_EQ(choose({{std::nanf(""), kNeutral, 2}}), -1);
-}
-
-TEST(ActionChoice, ImmediateValueWinsAtOnceAboveQuickLevelOne) {
-  int offered = 0;
-  // The earlier action has the higher weighted value; the later ones are not offered.
-  EXPECT_EQ(
-      choose({{5000.0f, kNeutral, 0}, {1000.0f, {0.0f, 1.0f, 0.001f}, 2}, {9000.0f, kNeutral, 0}},
-             &offered),
-      1);
-  EXPECT_EQ(offered, 2);
-}
-
-TEST(ActionChoice, ImmediateRuleNeedsQuickLevelAboveOneAndRawValue) {
-  // Quick level 1: compared by weight only.
-  EXPECT_EQ(choose({{5000.0f, kNeutral, 0}, {1000.0f, kNeutral, 1}}), 0);
-  EXPECT_EQ(choose({{1500.0f, kNeutral, 0}, {5000.0f, kNeutral, 1}, {1200.0f, kNeutral, 0}}), 1);
-  // Just below 1000 at level 2 competes by weight.
-  EXPECT_EQ(choose({{5000.0f, kNeutral, 0}, {999.99f, kNeutral, 2}}), 0);
-  // The raw value counts, not a weighted 1000.
-  EXPECT_EQ(choose({{5000.0f, kNeutral, 0}, {10.0f, {0.0f, 1.0f, 100.0f}, 2}}), 0);
-}
-
-TEST(ActionChoice, OffersAfterAnImmediateWinChangeNothing) {
-  ActionChoice choice;
-  EXPECT_TRUE(choice.offer(0, 1000.0f, 1000.0f, 2));
-  EXPECT_TRUE(choice.offer(1, 5000.0f, 5000.0f, 2));
-  EXPECT_EQ(choice.getChoice(), 0u);
-}
-
-TEST(ActionChoice, QuickLevelDecidesWhoIsAskedAfresh) {
-  EXPECT_FALSE(ActionChoice::isAskedAt(AD_DISABLED_QUICK_LEVEL, 0));
-  EXPECT_FALSE(ActionChoice::isAskedAt(AD_DISABLED_QUICK_LEVEL, -1));
-  EXPECT_TRUE(ActionChoice::isAskedAt(0, 0));
-  EXPECT_FALSE(ActionChoice::isAskedAt(0, 1));
-  EXPECT_TRUE(ActionChoice::isAskedAt(1, 1));
-  EXPECT_TRUE(ActionChoice::isAskedAt(2, 1));
-}
-
-TEST(AdvancedAction, HasNoCommandBeforeItIsExecuted) {
-  FixedAction action(12.0f, DT_OFFENSE);
-  EXPECT_EQ(action.getCommand(), nullptr);
-  action.getValue();
-  EXPECT_EQ(action.getCommand(), nullptr);
-}
-
 TEST(AdvancedAction, ExecutePublishesACopyTheCallerOwns) {
-  std::unique_ptr<AdvancedAction> action = std::make_unique<FixedAction>(42.0f, DT_PASS);
+  std::unique_ptr<AdvancedAction> action = std::make_unique<FixedAction>(42.0f);
   SayDecisionFlags flags;
   EXPECT_NEAR(action->getValue(), 42.0f, kTolerance);
+  EXPECT_EQ(action->getCommand(), nullptr);
   action->execute(flags);
   const Command* seen = action->getCommand();
   std::unique_ptr<Command> published = action->takeCommand();
   ASSERT_NE(published, nullptr);
   EXPECT_EQ(published.get(), seen);
   EXPECT_EQ(action->getCommand(), nullptr);
-  const Command* prepared = static_cast<FixedAction&>(*action).getPrepared();
-  EXPECT_NE(published.get(), prepared);
-  EXPECT_EQ(published->toString(), "(dash 42.00)");
-  EXPECT_EQ(action->getType(), DT_PASS);
-  EXPECT_TRUE(flags.beforePass);
+  EXPECT_NE(published.get(), static_cast<FixedAction&>(*action).getPrepared());
   // The action is freed through its base with its prepared command and a published one
   // not taken; the one taken outlives it.
   action->execute(flags);

@@ -1,44 +1,29 @@
 #include "actions/basic/BasicDash.h"
 
-#include "actions/basic/BasicTurn.h"
 #include "connection/Command.h"
-#include "support/ActionScene.h"
-#include "worldmodel/Body.h"
+#include "geometry/Degree.h"
+#include "support/Scene.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace tovren {
 namespace {
 
+using support::dashPower;
+using support::makeBallNearBody;
 using support::makeBody;
 using support::polar;
+using support::textOf;
+using support::turnMoment;
 
-constexpr float kTolerance = 1e-3f;
+constexpr float kTolerance = 1e-2f;
 // Far more cycles than any of the walks below needs.
-constexpr int kMaxWalkCycles = 60;
-
-std::unique_ptr<Command> take(BasicAction& skill) { return skill.takeCommand(); }
-
-float dashPower(const Command* command) {
-  const auto* dash = dynamic_cast<const DashCommand*>(command);
-  EXPECT_NE(dash, nullptr);
-  return dash != nullptr ? dash->getPower() : 0.0f;
-}
-
-float turnMoment(const Command* command) {
-  const auto* turn = dynamic_cast<const TurnCommand*>(command);
-  EXPECT_NE(turn, nullptr);
-  return turn != nullptr ? turn->getDirection() : 0.0f;
-}
-
-bool isFiniteText(const Command& command) {
-  const std::string text = command.toString();
-  return text.find("nan") == std::string::npos && text.find("inf") == std::string::npos;
-}
+constexpr int kMaxWalkCycles = 80;
 
 // The recorded parameters with one player-type key changed.
 Body withPlayerTypeKey(Body body, const std::string& key, const std::string& value) {
@@ -48,293 +33,318 @@ Body withPlayerTypeKey(Body body, const std::string& key, const std::string& val
   return body;
 }
 
-// Runs a go-to skill cycle by cycle under the motion model until it reports arrival;
-// returns the cycles it took (kMaxWalkCycles when it never did).
-template <typename MakeSkill>
-int walk(Body& body, MakeSkill makeSkill) {
-  for (int cycle = 0; cycle < kMaxWalkCycles; ++cycle) {
-    auto skill = makeSkill(body);
-    std::unique_ptr<Command> command = skill.takeCommand();
-    if (skill.getMode() == GOTO_MODE_ARRIVED) {
-      return cycle;
+enum Skill { EXACT, PRECISE, NORMAL };
+
+// The recorded player: decay 0.4, dash power rate 0.006, effort 1, stamina_inc_max 45.
+TEST(GotoPoint, ModeAndCommandByTheScene) {
+  const float none = NAN;
+  const struct {
+    const char* name;
+    Skill skill;
+    float bodyDir;
+    float speed;  // along +x
+    float stamina;
+    Point target;
+    float tolerance;
+    bool backward;
+    float extra;  // angle tolerance (precise), maximum power (normal)
+    float finalDir;
+    int mode;
+    // The command's text or its start (turn moments are negated in the text).
+    const char* command;
+  } cases[] = {
+      {"exact: at the tolerance is not arrived", EXACT, 0, 0, 8000, Point(0.5f, 0), 0.5f, false, 0,
+       none, GOTO_MODE_DASH, "(dash 50.00)"},
+      {"exact: strictly within arrives", EXACT, 0, 0, 8000, Point(0.5f, 0), 0.50001f, false, 0,
+       none, GOTO_MODE_ARRIVED, "null"},
+      {"exact: 1 m takes a full dash", EXACT, 0, 0, 8000, Point(1, 0), 0.1f, false, 0, none,
+       GOTO_MODE_DASH, "(dash 100.00)"},
+      // Moving at 0.3 the body coasts 0.4872; the dash covers the remaining 0.5128.
+      {"exact: coasting counted", EXACT, 0, 0.3f, 8000, Point(1, 0), 0.1f, false, 0, none,
+       GOTO_MODE_DASH, "(dash 51.28)"},
+      {"exact: forward guard below", EXACT, 0, 0, 1349, Point(5, 0), 0.1f, false, 0, none,
+       GOTO_MODE_DASH, "(dash 45.00)"},
+      {"exact: forward guard at", EXACT, 0, 0, 1350, Point(5, 0), 0.1f, false, 0, none,
+       GOTO_MODE_DASH, "(dash 100.00)"},
+      {"exact: backward guard below", EXACT, 0, 0, 1399, Point(-5, 0), 0.1f, true, 0, none,
+       GOTO_MODE_DASH, "(dash -22.50)"},
+      {"exact: backward guard at", EXACT, 0, 0, 1400, Point(-5, 0), 0.1f, true, 0, none,
+       GOTO_MODE_DASH, "(dash -100.00)"},
+      {"exact: behind, forward only", EXACT, 90, 0, 8000, Point(0, -3), 0.2f, false, 0, none,
+       GOTO_MODE_TURN, "(turn"},
+      {"exact: behind, backward", EXACT, 90, 0, 8000, Point(0, -3), 0.2f, true, 0, none,
+       GOTO_MODE_DASH, "(dash -100.00)"},
+      // At speed 1.0 one turn covers 29.8 degrees; the target 150 degrees to the left lies
+      // 30 off the reverse direction.
+      {"exact: backward turn fits one turn", EXACT, 0, 1, 8000, Point(-3.4641f, 2), 0.2f, true, 0,
+       none, GOTO_MODE_TURN, "(turn 180.00)"},
+      {"exact: forward turn", EXACT, 0, 1, 8000, Point(-3.4641f, 2), 0.2f, false, 0, none,
+       GOTO_MODE_TURN, "(turn -180.00)"},
+      {"precise: the power that lands nearest", PRECISE, 0, 0, 8000, Point(0.5f, 0), 0.2f, false,
+       20, none, GOTO_MODE_DASH, "(dash 85.00)"},
+      {"precise: far", PRECISE, 0, 0, 8000, Point(8, 0), 0.2f, false, 20, none, GOTO_MODE_DASH,
+       "(dash 100.00)"},
+      {"precise: far behind", PRECISE, 0, 0, 8000, Point(-8, 0), 0.2f, true, 20, none,
+       GOTO_MODE_DASH, "(dash -100.00)"},
+      {"precise: 15 degrees off, cone 20", PRECISE, 0, 0, 8000, Point(4.8296f, 1.2941f), 0.2f,
+       false, 20, none, GOTO_MODE_DASH, "(dash"},
+      {"precise: 15 degrees off, cone 10", PRECISE, 0, 0, 8000, Point(4.8296f, 1.2941f), 0.2f,
+       false, 10, none, GOTO_MODE_TURN, "(turn"},
+      {"normal: full stamina", NORMAL, 0, 0, 8000, Point(10, 0), 1, false, 100, none,
+       GOTO_MODE_DASH, "(dash 100.00)"},
+      {"normal: stamina 2500", NORMAL, 0, 0, 2500, Point(10, 0), 1, false, 100, none,
+       GOTO_MODE_DASH, "(dash 100.00)"},
+      {"normal: stamina 2499", NORMAL, 0, 0, 2499, Point(10, 0), 1, false, 100, none,
+       GOTO_MODE_DASH, "(dash 80.00)"},
+      {"normal: stamina 2000", NORMAL, 0, 0, 2000, Point(10, 0), 1, false, 100, none,
+       GOTO_MODE_DASH, "(dash 80.00)"},
+      {"normal: stamina 1999", NORMAL, 0, 0, 1999, Point(10, 0), 1, false, 100, none,
+       GOTO_MODE_DASH, "(dash 60.00)"},
+      {"normal: stamina 1500", NORMAL, 0, 0, 1500, Point(10, 0), 1, false, 100, none,
+       GOTO_MODE_DASH, "(dash 60.00)"},
+      {"normal: stamina 1499", NORMAL, 0, 0, 1499, Point(10, 0), 1, false, 100, none,
+       GOTO_MODE_DASH, "(dash 45.00)"},
+      {"normal: ceiling", NORMAL, 0, 0, 3000, Point(10, 0), 1, false, 50, none, GOTO_MODE_DASH,
+       "(dash 50.00)"},
+      {"normal: off by six", NORMAL, -6, 0, 8000, Point(10, 0), 0.5f, false, 100, none,
+       GOTO_MODE_DASH, "(dash 100.00)"},
+      {"normal: off by six, to the right", NORMAL, 6, 0, 8000, Point(10, 0), 0.5f, false, 100, none,
+       GOTO_MODE_DASH, "(dash 100.00)"},
+      // Off by 20 at distance 1 with tolerance 0.5: the cone is 26.57 degrees.
+      {"normal: within the tolerance cone", NORMAL, -20, 0, 8000, Point(1, 0), 0.5f, false, 100,
+       none, GOTO_MODE_DASH, "(dash 100.00)"},
+      {"normal: outside the cone", NORMAL, -20, 0, 8000, Point(10, 0), 0.5f, false, 100, none,
+       GOTO_MODE_TURN, "(turn -20.00)"},
+      {"normal: zero tolerance is the smallest", NORMAL, 0, 0, 8000, Point(0.00005f, 0), 0, false,
+       100, none, GOTO_MODE_ARRIVED, "(turn"},
+      {"normal: arrived still turns", NORMAL, 0, 0, 8000, Point(0.5f, 0.8f), 1.5f, false, 100, none,
+       GOTO_MODE_ARRIVED, "(turn"},
+      {"normal: arrived turns to the final direction", NORMAL, 0, 0, 8000, Point(0.5f, 0), 1.5f,
+       false, 100, 90, GOTO_MODE_ARRIVED, "(turn -90.00)"},
+      {"normal: far dashes despite a final direction", NORMAL, 0, 0, 8000, Point(8, 0), 1.5f, false,
+       100, 90, GOTO_MODE_DASH, "(dash 100.00)"},
+      {"normal: maximum power 0 turns to the final direction", NORMAL, 30, 0, 8000, Point(8, 4.6f),
+       1.5f, false, 0, -60, GOTO_MODE_DASH, "(turn 90.00)"},
+      {"normal: maximum power 0, behind", NORMAL, 30, 0, 8000, Point(-5, 2), 1.5f, false, 0, -60,
+       GOTO_MODE_TURN, "(turn 90.00)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Body body = makeBody(Point(0, 0), c.bodyDir, polar(c.speed, 0.0f), c.stamina);
+    int mode = -1;
+    std::unique_ptr<Command> command;
+    if (c.skill == EXACT) {
+      ExactGotoPoint skill(c.target, c.tolerance, body, c.backward);
+      mode = skill.getMode();
+      command = skill.takeCommand();
+    } else if (c.skill == PRECISE) {
+      PreciseGotoPoint skill(c.target, c.tolerance, body, c.backward, c.extra);
+      mode = skill.getMode();
+      command = skill.takeCommand();
+    } else {
+      auto skill = std::isnan(c.finalDir)
+                       ? DashNormalGotoPoint(c.target, c.tolerance, body, c.extra)
+                       : DashNormalGotoPoint(c.target, c.tolerance, body, c.extra, c.finalDir);
+      mode = skill.getMode();
+      command = skill.takeCommand();
     }
-    support::simulateCycle(body, command.get());
+    EXPECT_EQ(mode, c.mode);
+    const std::string text = textOf(command.get());
+    EXPECT_EQ(text.substr(0, std::string(c.command).size()), c.command) << text;
   }
-  return kMaxWalkCycles;
-}
-
-TEST(ExactGotoPoint, ArrivesOnlyStrictlyWithinTheTolerance) {
-  const Body body = makeBody(Point(0, 0), 0.0f);
-  ExactGotoPoint atTolerance(Point(0.5f, 0.0f), 0.5f, body, false);
-  const auto atCommand = take(atTolerance);
-  EXPECT_EQ(atTolerance.getMode(), GOTO_MODE_DASH);
-  EXPECT_NE(atCommand, nullptr);
-  ExactGotoPoint within(Point(0.5f, 0.0f), 0.50001f, body, false);
-  EXPECT_EQ(within.getMode(), GOTO_MODE_ARRIVED);
-  EXPECT_EQ(within.getCommand(), nullptr);
-}
-
-TEST(ExactGotoPoint, DashStopsAtTheTargetAfterCoasting) {
-  // Decay 0.4, dash power rate 0.006, effort 1, full stamina.
-  const Body body = makeBody(Point(0, 0), 0.0f);
-  ExactGotoPoint oneMetre(Point(1.0f, 0.0f), 0.1f, body, false);
-  const auto oneCommand = take(oneMetre);
-  EXPECT_NEAR(dashPower(oneCommand.get()), 100.0f, kTolerance);
-  ExactGotoPoint halfMetre(Point(0.5f, 0.0f), 0.1f, body, false);
-  const auto halfCommand = take(halfMetre);
-  EXPECT_NEAR(dashPower(halfCommand.get()), 50.0f, kTolerance);
-
-  Body moved = body;
-  support::simulateCycle(moved, halfCommand.get());
-  for (int i = 0; i < 20; ++i) {
-    moved.simulateByDynamics(false);
-  }
-  EXPECT_NEAR(moved.getPos().getX(), 0.5f, kTolerance);
-  EXPECT_NEAR(moved.getPos().getY(), 0.0f, kTolerance);
-}
-
-TEST(ExactGotoPoint, PowerAccountsForTheCoastingAlready) {
-  // Moving at 0.3 the body coasts 0.4872 until it is slower than 0.01; the dash covers
-  // the remaining 0.5128.
-  const Body body = makeBody(Point(0, 0), 0.0f, polar(0.3f, 0.0f));
-  ExactGotoPoint skill(Point(1.0f, 0.0f), 0.1f, body, false);
-  const auto command = take(skill);
-  EXPECT_NEAR(dashPower(command.get()), 51.28f, 0.01f);
-}
-
-TEST(ExactGotoPoint, StaminaGuardsLimitTheDash) {
-  const Point far(5.0f, 0.0f);
-  for (float stamina : {1349.0f, 1350.0f}) {
-    const Body body = makeBody(Point(0, 0), 0.0f, Vector(), stamina);
-    ExactGotoPoint skill(far, 0.1f, body, false);
-    const auto command = take(skill);
-    EXPECT_NEAR(dashPower(command.get()), stamina < 1350.0f ? 45.0f : 100.0f, kTolerance);
-  }
-  const Point behind(-5.0f, 0.0f);
-  for (float stamina : {1399.0f, 1400.0f}) {
-    const Body body = makeBody(Point(0, 0), 0.0f, Vector(), stamina);
-    ExactGotoPoint skill(behind, 0.1f, body, true);
-    const auto command = take(skill);
-    EXPECT_EQ(skill.getMode(), GOTO_MODE_DASH);
-    EXPECT_NEAR(dashPower(command.get()), stamina < 1400.0f ? -22.5f : -100.0f, kTolerance);
-  }
-}
-
-TEST(ExactGotoPoint, TargetBehindTurnsUnlessBackwardDashingIsAllowed) {
-  const Body body = makeBody(Point(0, 0), 90.0f);
-  ExactGotoPoint forwardOnly(Point(0.0f, -3.0f), 0.2f, body, false);
-  const auto turn = take(forwardOnly);
-  EXPECT_EQ(forwardOnly.getMode(), GOTO_MODE_TURN);
-  EXPECT_NE(dynamic_cast<const TurnCommand*>(turn.get()), nullptr);
-  ExactGotoPoint backward(Point(0.0f, -3.0f), 0.2f, body, true);
-  const auto dash = take(backward);
-  EXPECT_EQ(backward.getMode(), GOTO_MODE_DASH);
-  EXPECT_LT(dashPower(dash.get()), 0.0f);
 }
 
 TEST(ExactGotoPoint, TurnChoiceIsMirrorSymmetric) {
+  const Body body = makeBody(Point(0, 0), 0.0f, polar(0.4f, 0.0f));
   for (bool canBackward : {false, true}) {
     for (float angle : {35.0f, 100.0f, 150.0f}) {
-      const Body body = makeBody(Point(0, 0), 0.0f, polar(0.4f, 0.0f));
+      SCOPED_TRACE(angle);
       ExactGotoPoint left(Point(4.0f * Degree::cos(angle), 4.0f * Degree::sin(angle)), 0.2f, body,
                           canBackward);
       ExactGotoPoint right(Point(4.0f * Degree::cos(angle), -4.0f * Degree::sin(angle)), 0.2f, body,
                            canBackward);
-      const auto leftCommand = take(left);
-      const auto rightCommand = take(right);
       ASSERT_EQ(left.getMode(), right.getMode());
       if (left.getMode() == GOTO_MODE_TURN) {
-        EXPECT_NEAR(turnMoment(leftCommand.get()), -turnMoment(rightCommand.get()), kTolerance);
+        EXPECT_NEAR(turnMoment(left.getCommand()), -turnMoment(right.getCommand()), kTolerance);
       }
     }
   }
 }
 
-TEST(ExactGotoPoint, BackwardTurnWhenOnlyItFitsOneTurn) {
-  // At speed 1.0 one turn of moment 179 covers 29.8 degrees. The target 150 degrees to
-  // the left lies 30 degrees off the reverse direction.
-  const Body body = makeBody(Point(0, 0), 0.0f, polar(1.0f, 0.0f));
-  const Point target(4.0f * Degree::cos(150.0f), 4.0f * Degree::sin(150.0f));
-  ExactGotoPoint backward(target, 0.2f, body, true);
-  const auto backwardCommand = take(backward);
-  EXPECT_EQ(backward.getMode(), GOTO_MODE_TURN);
-  EXPECT_LT(turnMoment(backwardCommand.get()), 0.0f);
-  ExactGotoPoint forward(target, 0.2f, body, false);
-  const auto forwardCommand = take(forward);
-  EXPECT_GT(turnMoment(forwardCommand.get()), 0.0f);
-}
-
-TEST(ExactGotoPoint, NarrowMomentRangeDoesNotStop) {
-  ConfigGroup serverParam = support::RecordedParams::get().getServerParam();
-  serverParam.add("maxmoment", "90");
-  serverParam.add("minmoment", "-90");
-  Body body = makeBody(Point(0, 0), 0.0f);
-  body.setServerParamVars(serverParam);
-  ExactGotoPoint skill(Point(-3.0f, 1.0f), 0.2f, body, true);
-  const auto command = take(skill);
-  EXPECT_NE(command, nullptr);
-}
-
-TEST(ExactGotoPoint, NoDashEffectOrEndlessCoastingStaysFinite) {
+TEST(GotoPoint, DegenerateParametersGiveFiniteCommands) {
   const Body noRate = withPlayerTypeKey(makeBody(Point(0, 0), 0.0f), "dash_power_rate", "0");
-  ExactGotoPoint still(Point(3.0f, 0.0f), 0.2f, noRate, false);
-  const auto stillCommand = take(still);
-  EXPECT_TRUE(isFiniteText(*stillCommand));
-  EXPECT_NEAR(dashPower(stillCommand.get()), 100.0f, kTolerance);
+  ExactGotoPoint still(Point(3, 0), 0.2f, noRate, false);
+  EXPECT_NEAR(dashPower(still.getCommand()), 100.0f, kTolerance);
+  // With no dash effect every power lands on the same spot: the smaller power is kept.
+  float power = -1.0f;
+  PreciseGotoPoint::setDashPower(noRate, Point(5, 0), 100.0f, power);
+  EXPECT_EQ(power, 0.0f);
+  PreciseGotoPoint::setDashPower(noRate, Point(-5, 0), -100.0f, power);
+  EXPECT_EQ(power, 0.0f);
 
   Body endless = makeBody(Point(0, 0), 0.0f, polar(0.5f, 0.0f));
   endless.setDecay(1.0f);
-  ExactGotoPoint coasting(Point(3.0f, 0.0f), 0.2f, endless, false);
-  const auto coastingCommand = take(coasting);
-  EXPECT_TRUE(isFiniteText(*coastingCommand));
+  ExactGotoPoint coasting(Point(3, 0), 0.2f, endless, false);
+  EXPECT_TRUE(support::hasFiniteText(*coasting.getCommand()));
+
+  ConfigGroup narrow = support::RecordedParams::get().getServerParam();
+  narrow.add("maxmoment", "90");
+  narrow.add("minmoment", "-90");
+  Body narrowBody = makeBody(Point(0, 0), 0.0f);
+  narrowBody.setServerParamVars(narrow);
+  EXPECT_NE(ExactGotoPoint(Point(-3, 1), 0.2f, narrowBody, true).getCommand(), nullptr);
 }
 
-TEST(ExactGotoPoint, WalkArrivesAndThenReportsArrival) {
-  Body body = makeBody(Point(-10.0f, 5.0f), 120.0f, Vector(), 8000.0f);
-  const Point target(-4.0f, 2.0f);
-  const int cycles =
-      walk(body, [&](const Body& b) { return ExactGotoPoint(target, 0.2f, b, false); });
-  EXPECT_LT(cycles, kMaxWalkCycles);
-  EXPECT_LT(Point(body.getPos()).getDistance(target), 0.2f);
-  ExactGotoPoint again(target, 0.2f, body, false);
-  EXPECT_EQ(again.getMode(), GOTO_MODE_ARRIVED);
-  EXPECT_EQ(again.getCommand(), nullptr);
-}
-
-TEST(PreciseGotoPoint, PicksThePowerThatLandsNearest) {
-  const Body body = makeBody(Point(0, 0), 0.0f);
-  PreciseGotoPoint skill(Point(0.5f, 0.0f), 0.2f, body, false, 20.0f);
-  const auto command = take(skill);
-  EXPECT_EQ(skill.getMode(), GOTO_MODE_DASH);
-  EXPECT_NEAR(dashPower(command.get()), 85.0f, kTolerance);
-
-  PreciseGotoPoint far(Point(8.0f, 0.0f), 0.2f, body, false, 20.0f);
-  const auto farCommand = take(far);
-  EXPECT_NEAR(dashPower(farCommand.get()), 100.0f, kTolerance);
-  PreciseGotoPoint behind(Point(-8.0f, 0.0f), 0.2f, body, true, 20.0f);
-  const auto behindCommand = take(behind);
-  EXPECT_NEAR(dashPower(behindCommand.get()), -100.0f, kTolerance);
-}
-
-TEST(PreciseGotoPoint, TieKeepsTheSmallerPower) {
-  // A dash that accelerates nothing lands every power on the same spot.
-  const Body body = withPlayerTypeKey(makeBody(Point(0, 0), 0.0f), "dash_power_rate", "0");
-  float power = -1.0f;
-  PreciseGotoPoint::setDashPower(body, Point(5.0f, 0.0f), 100.0f, power);
-  EXPECT_EQ(power, 0.0f);
-  PreciseGotoPoint::setDashPower(body, Point(-5.0f, 0.0f), -100.0f, power);
-  EXPECT_EQ(power, 0.0f);
-}
-
-TEST(PreciseGotoPoint, AngleToleranceIsTheDashCone) {
-  const Body body = makeBody(Point(0, 0), 0.0f);
-  const Point target(5.0f * Degree::cos(15.0f), 5.0f * Degree::sin(15.0f));
-  PreciseGotoPoint wide(target, 0.2f, body, false, 20.0f);
-  const auto wideCommand = take(wide);
-  EXPECT_EQ(wide.getMode(), GOTO_MODE_DASH);
-  PreciseGotoPoint narrow(target, 0.2f, body, false, 10.0f);
-  const auto narrowCommand = take(narrow);
-  EXPECT_EQ(narrow.getMode(), GOTO_MODE_TURN);
-}
-
-TEST(PreciseGotoPoint, WalkArrivesAndThenReportsArrival) {
-  Body body = makeBody(Point(3.0f, -3.0f), -90.0f, polar(0.5f, 0.0f));
-  const Point target(-1.0f, 4.0f);
-  const int cycles =
-      walk(body, [&](const Body& b) { return PreciseGotoPoint(target, 0.2f, b, true, 20.0f); });
-  EXPECT_LT(cycles, kMaxWalkCycles);
-  EXPECT_LT(Point(body.getPos()).getDistance(target), 0.2f);
-}
-
-TEST(DashNormalGotoPoint, PowerFollowsTheStaminaLadderAndTheCeiling) {
-  const Point target(10.0f, 0.0f);
+TEST(GotoPoint, WalksArriveUnderTheMotionModel) {
   const struct {
-    float stamina;
-    float maxPower;
-    float power;
-  } cases[] = {{8000.0f, 100.0f, 100.0f}, {2499.0f, 100.0f, 80.0f}, {1999.0f, 100.0f, 60.0f},
-               {1499.0f, 100.0f, 45.0f},  {3000.0f, 50.0f, 50.0f},  {2500.0f, 100.0f, 100.0f}};
+    const char* name;
+    Point start;
+    float bodyDir;
+    Vector vel;
+    Point target;
+    float tolerance;
+    std::function<int(const Body&, std::unique_ptr<Command>&)> step;  // the mode
+  } cases[] = {
+      {"exact", Point(-10, 5), 120, Vector(), Point(-4, 2), 0.2f,
+       [](const Body& b, std::unique_ptr<Command>& command) {
+         ExactGotoPoint skill(Point(-4, 2), 0.2f, b, false);
+         command = skill.takeCommand();
+         return skill.getMode();
+       }},
+      {"precise", Point(3, -3), -90, polar(0.5f, 0.0f), Point(-1, 4), 0.2f,
+       [](const Body& b, std::unique_ptr<Command>& command) {
+         PreciseGotoPoint skill(Point(-1, 4), 0.2f, b, true, 20.0f);
+         command = skill.takeCommand();
+         return skill.getMode();
+       }},
+      {"normal", Point(-20, -10), 170, Vector(), Point(-8, -2), 1.0f,
+       [](const Body& b, std::unique_ptr<Command>& command) {
+         DashNormalGotoPoint skill(Point(-8, -2), 1.0f, b, 100.0f);
+         command = skill.takeCommand();
+         return skill.getMode();
+       }},
+  };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Body body = makeBody(c.start, c.bodyDir, c.vel);
+    std::unique_ptr<Command> command;
+    int cycle = 0;
+    while (cycle < kMaxWalkCycles && c.step(body, command) != GOTO_MODE_ARRIVED) {
+      support::simulateCycle(body, command.get());
+      ++cycle;
+    }
+    EXPECT_LT(cycle, kMaxWalkCycles);
+    EXPECT_LE(body.getDistance(c.target), c.tolerance);
+  }
+}
+
+TEST(DashDribbleGotoBall, DashesOnlyWhenTheRunCatchesTheBall) {
+  // Reach 1.1 × (0.7 + 0.3 + 0.085); stamina threshold 8000 × 0.3 + 150.
+  constexpr float kReach = 1.1935f;
+  constexpr float kStaminaThreshold = 2550.0f;
+  const struct {
+    const char* name;
+    float distance;
+    float relativeDir;
+    Vector vel;
+    float stamina;
+    float power;  // -1: no dash
+  } cases[] = {
+      // Behind the body any dash carries it away: only the reach at the start counts.
+      {"within reach behind", kReach - 0.01f, 180, Vector(), 8000, 100},
+      {"beyond reach behind", kReach + 0.05f, 180, Vector(), 8000, -1},
+      {"resting ahead", 5, 0, Vector(), 8000, 100},
+      {"rolling towards the body", 8, 0, polar(1.0f, 180.0f), 8000, 100},
+      {"running away at top speed", 2, 0, polar(3.0f, 0.0f), 8000, -1},
+      {"off to the side", 5, 53.13f, Vector(), 8000, -1},
+      {"at the stamina threshold", 3, 0, Vector(), kStaminaThreshold, 100},
+      {"below the stamina threshold", 3, 0, Vector(), kStaminaThreshold - 1, 45},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     const Body body = makeBody(Point(0, 0), 0.0f, Vector(), c.stamina);
-    DashNormalGotoPoint skill(target, 1.0f, body, c.maxPower);
-    const auto command = take(skill);
-    EXPECT_EQ(skill.getMode(), GOTO_MODE_DASH);
-    EXPECT_NEAR(dashPower(command.get()), c.power, kTolerance) << c.stamina;
+    DashDribbleGotoBall skill(makeBallNearBody(body, c.distance, c.relativeDir, c.vel), body);
+    const float power = skill.getCommand() != nullptr ? dashPower(skill.getCommand()) : -1.0f;
+    EXPECT_NEAR(power, c.power, kTolerance);
   }
 }
 
-TEST(DashNormalGotoPoint, DashesWithinSixDegreesOrTheToleranceCone) {
-  const Body offBySix = makeBody(Point(0, 0), -6.0f);
-  DashNormalGotoPoint six(Point(10.0f, 0.0f), 0.5f, offBySix, 100.0f);
-  const auto sixCommand = take(six);
-  EXPECT_EQ(six.getMode(), GOTO_MODE_DASH);
-
-  // Off by 20 at distance 1 with tolerance 0.5: the cone is about 26.57 degrees.
-  const Body offByTwenty = makeBody(Point(0, 0), -20.0f);
-  DashNormalGotoPoint cone(Point(1.0f, 0.0f), 0.5f, offByTwenty, 100.0f);
-  const auto coneCommand = take(cone);
-  EXPECT_EQ(cone.getMode(), GOTO_MODE_DASH);
-  DashNormalGotoPoint farther(Point(10.0f, 0.0f), 0.5f, offByTwenty, 100.0f);
-  const auto fartherCommand = take(farther);
-  EXPECT_EQ(farther.getMode(), GOTO_MODE_TURN);
-  EXPECT_NEAR(turnMoment(fartherCommand.get()), 20.0f, kTolerance);
-}
-
-TEST(DashNormalGotoPoint, ZeroToleranceBehavesAsTheSmallestOne) {
-  const Body body = makeBody(Point(0, 0), 10.0f, polar(0.2f, 30.0f));
-  for (const Point& target : {Point(0.00005f, 0.0f), Point(3.0f, 1.0f), Point(-2.0f, 0.5f)}) {
-    DashNormalGotoPoint zero(target, 0.0f, body, 100.0f);
-    DashNormalGotoPoint smallest(target, 0.0001f, body, 100.0f);
-    const auto zeroCommand = take(zero);
-    const auto smallestCommand = take(smallest);
-    EXPECT_EQ(zero.getMode(), smallest.getMode());
-    EXPECT_EQ(zeroCommand->toString(), smallestCommand->toString());
+TEST(DashDribbleGotoBall, ThresholdFollowsTheStaminaMaximumAndTheHigherDecThreshold) {
+  // stamina_max 4000 and both thresholds 0.3: 1350; the higher of 0.3 and 0.5 then 2150.
+  ConfigGroup params = support::RecordedParams::get().getServerParam();
+  params.add("stamina_max", "4000");
+  const struct {
+    const char* effortDecThr;
+    float stamina;
+    float power;
+  } cases[] = {{"0.3", 1350, 100}, {"0.3", 1349, 45}, {"0.5", 2150, 100}, {"0.5", 2149, 45}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stamina);
+    params.add("effort_dec_thr", c.effortDecThr);
+    Body body = makeBody(Point(0, 0), 0.0f, Vector(), c.stamina);
+    body.setServerParamVars(params);
+    DashDribbleGotoBall skill(makeBallNearBody(body, 1.0f, 0.0f), body);
+    EXPECT_NEAR(dashPower(skill.getCommand()), c.power, kTolerance);
   }
 }
 
-TEST(DashNormalGotoPoint, WithinToleranceReportsArrivalWithATurn) {
-  const Body body = makeBody(Point(0, 0), 0.0f);
-  DashNormalGotoPoint skill(Point(0.5f, 0.8f), 1.5f, body, 100.0f);
-  const auto command = take(skill);
-  EXPECT_EQ(skill.getMode(), GOTO_MODE_ARRIVED);
-  ASSERT_NE(command, nullptr);
-  EXPECT_NE(dynamic_cast<const TurnCommand*>(command.get()), nullptr);
+// The command the set-play approach must give when it heads for the point.
+std::string exactTowards(const Point& point, const Body& body) {
+  return textOf(ExactGotoPoint(point, 0.2f, body, false).getCommand());
 }
 
-TEST(DashNormalGotoPoint, FinalDirectionFormTurnsToItOnArrival) {
-  const Body body = makeBody(Point(0, 0), 0.0f);
-  // Facing the target within the tolerance: turn to the final direction.
-  DashNormalGotoPoint arrived(Point(0.5f, 0.0f), 1.5f, body, 100.0f, 90.0f);
-  const auto arrivedCommand = take(arrived);
-  EXPECT_EQ(arrived.getMode(), GOTO_MODE_ARRIVED);
-  EXPECT_NEAR(turnMoment(arrivedCommand.get()), 90.0f, kTolerance);
-  // Far and aligned: dash as the four-argument form does.
-  DashNormalGotoPoint far(Point(8.0f, 0.0f), 1.5f, body, 100.0f, 90.0f);
-  const auto farCommand = take(far);
-  EXPECT_EQ(far.getMode(), GOTO_MODE_DASH);
-  EXPECT_NEAR(dashPower(farCommand.get()), 100.0f, kTolerance);
-}
-
-TEST(DashNormalGotoPoint, MaximumPowerZeroAlwaysTurnsToTheFinalDirection) {
-  const Body body = makeBody(Point(0, 0), 30.0f);
-  for (const Point& target : {Point(8.0f, 4.6f), Point(-5.0f, 2.0f), Point(0.2f, 0.1f)}) {
-    DashNormalGotoPoint skill(target, 1.5f, body, 0.0f, -60.0f);
-    const auto command = take(skill);
-    EXPECT_NEAR(turnMoment(command.get()), -90.0f, kTolerance);
+TEST(FreeKickGotoPoint, HeadsBehindTheBallOrHalfwayRoundIt) {
+  // Ball at the origin kicked towards +x: the point behind lies 0.3 + 0.5 + 0.1 on the -x
+  // axis. The way round lies 0.3 + 0.5 + 2.0 from the ball, halfway between the
+  // ball-to-kicker direction (2.29 degrees from +x) and the direction behind the ball.
+  const Point behind(-0.9f, 0.0f);
+  const struct {
+    const char* name;
+    Point kicker;
+    float bodyDir;
+    Point aim;
+    int status;
+  } cases[] = {
+      {"from behind", Point(-10, 0), 0, behind, GOTO_STATUS_MOVING},
+      {"on the kick side above the line", Point(5, 0.2f), 180, Point(-0.0560f, 2.7994f),
+       GOTO_STATUS_MOVING},
+      {"on the kick side below the line", Point(5, -0.2f), 180, Point(-0.0560f, -2.7994f),
+       GOTO_STATUS_MOVING},
+      // The line to the point behind passes 0.886 from the ball, beyond 0.81.
+      {"ball clear of the way", Point(0, 5), -90, behind, GOTO_STATUS_MOVING},
+      // The ball is nearer than the point behind, which lies within the offset's length.
+      {"between ball and point behind", Point(-0.3f, 0.05f), 180, behind, GOTO_STATUS_MOVING},
+      {"within the tolerance", Point(-0.71f, 0), 0, behind, GOTO_STATUS_ARRIVED},
+      {"beyond the tolerance", Point(-1.11f, 0), 0, behind, GOTO_STATUS_MOVING},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Body body = makeBody(c.kicker, c.bodyDir);
+    FreeKickGotoPoint skill(Point(0, 0), 0.0f, 0.5f, body);
+    EXPECT_EQ(skill.getStatus(), c.status);
+    EXPECT_EQ(textOf(skill.getCommand()), exactTowards(c.aim, body));
   }
 }
 
-TEST(DashNormalGotoPoint, WalkArrivesAndThenReportsArrival) {
-  Body body = makeBody(Point(-20.0f, -10.0f), 170.0f);
-  const Point target(-8.0f, -2.0f);
-  const int cycles =
-      walk(body, [&](const Body& b) { return DashNormalGotoPoint(target, 1.0f, b, 100.0f); });
-  EXPECT_LT(cycles, kMaxWalkCycles);
-  EXPECT_LE(Point(body.getPos()).getDistance(target), 1.0f);
-  DashNormalGotoPoint again(target, 1.0f, body, 100.0f);
-  const auto command = take(again);
-  EXPECT_EQ(again.getMode(), GOTO_MODE_ARRIVED);
-  EXPECT_NE(command, nullptr);
+TEST(FreeKickGotoPoint, WalksAroundTheBallAndArrivesBehindIt) {
+  // From every side of a ball kicked at 30 degrees the kicker reaches the point behind
+  // the ball and never runs into the ball on the way.
+  const Point ball(10.0f, -5.0f);
+  const Point behind(ball.x - 0.9f * Degree::cos(30.0f), ball.y - 0.9f * Degree::sin(30.0f));
+  for (int side = 0; side < 8; ++side) {
+    SCOPED_TRACE(side);
+    const float around = 45.0f * static_cast<float>(side) + 10.0f;
+    Body body = makeBody(Point(Vector(ball) + polar(6.0f, around)), around);
+    int cycle = 0;
+    for (; cycle < kMaxWalkCycles; ++cycle) {
+      FreeKickGotoPoint skill(ball, 30.0f, 0.5f, body);
+      if (skill.getStatus() == GOTO_STATUS_ARRIVED) break;
+      support::simulateCycle(body, skill.getCommand());
+      EXPECT_GT(body.getDistance(ball), 0.3f);
+    }
+    EXPECT_LT(cycle, kMaxWalkCycles);
+    EXPECT_LT(body.getDistance(behind), 0.2f);
+  }
 }
 
 }  // namespace
