@@ -172,6 +172,13 @@ const ConfigGroup& RecordedParams::getPlayerType(unsigned int id) const {
   return playerTypes[id];
 }
 
+ConfigGroup recordedServerParamWith(
+    const std::vector<std::pair<std::string, std::string>>& changes) {
+  ConfigGroup serverParam = RecordedParams::get().getServerParam();
+  for (const auto& change : changes) serverParam.add(change.first, change.second);
+  return serverParam;
+}
+
 void feedRecordedParameters(WorldModel& worldModel) {
   for (const std::string& text : receivedMessages(recordedParamsPath(), "server_param")) {
     worldModel.initServerParam(*parseMessage(text));

@@ -90,6 +90,10 @@ class RecordedParams {
   std::vector<ConfigGroup> playerTypes;
 };
 
+// The recorded server parameters with the values of the given keys replaced.
+ConfigGroup recordedServerParamWith(
+    const std::vector<std::pair<std::string, std::string>>& changes);
+
 // Feeds the server_param, player_param and player_type messages of that file.
 void feedRecordedParameters(WorldModel& worldModel);
 

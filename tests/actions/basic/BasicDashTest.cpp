@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -187,55 +186,10 @@ TEST(GotoPoint, DegenerateParametersGiveFiniteCommands) {
   ExactGotoPoint coasting(Point(3, 0), 0.2f, endless, false);
   EXPECT_TRUE(support::hasFiniteText(*coasting.getCommand()));
 
-  ConfigGroup narrow = support::RecordedParams::get().getServerParam();
-  narrow.add("maxmoment", "90");
-  narrow.add("minmoment", "-90");
   Body narrowBody = makeBody(Point(0, 0), 0.0f);
-  narrowBody.setServerParamVars(narrow);
+  narrowBody.setServerParamVars(
+      support::recordedServerParamWith({{"maxmoment", "90"}, {"minmoment", "-90"}}));
   EXPECT_NE(ExactGotoPoint(Point(-3, 1), 0.2f, narrowBody, true).getCommand(), nullptr);
-}
-
-TEST(GotoPoint, WalksArriveUnderTheMotionModel) {
-  const struct {
-    const char* name;
-    Point start;
-    float bodyDir;
-    Vector vel;
-    Point target;
-    float tolerance;
-    std::function<int(const Body&, std::unique_ptr<Command>&)> step;  // the mode
-  } cases[] = {
-      {"exact", Point(-10, 5), 120, Vector(), Point(-4, 2), 0.2f,
-       [](const Body& b, std::unique_ptr<Command>& command) {
-         ExactGotoPoint skill(Point(-4, 2), 0.2f, b, false);
-         command = skill.takeCommand();
-         return skill.getMode();
-       }},
-      {"precise", Point(3, -3), -90, polar(0.5f, 0.0f), Point(-1, 4), 0.2f,
-       [](const Body& b, std::unique_ptr<Command>& command) {
-         PreciseGotoPoint skill(Point(-1, 4), 0.2f, b, true, 20.0f);
-         command = skill.takeCommand();
-         return skill.getMode();
-       }},
-      {"normal", Point(-20, -10), 170, Vector(), Point(-8, -2), 1.0f,
-       [](const Body& b, std::unique_ptr<Command>& command) {
-         DashNormalGotoPoint skill(Point(-8, -2), 1.0f, b, 100.0f);
-         command = skill.takeCommand();
-         return skill.getMode();
-       }},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Body body = makeBody(c.start, c.bodyDir, c.vel);
-    std::unique_ptr<Command> command;
-    int cycle = 0;
-    while (cycle < kMaxWalkCycles && c.step(body, command) != GOTO_MODE_ARRIVED) {
-      support::simulateCycle(body, command.get());
-      ++cycle;
-    }
-    EXPECT_LT(cycle, kMaxWalkCycles);
-    EXPECT_LE(body.getDistance(c.target), c.tolerance);
-  }
 }
 
 TEST(DashDribbleGotoBall, DashesOnlyWhenTheRunCatchesTheBall) {
@@ -270,19 +224,22 @@ TEST(DashDribbleGotoBall, DashesOnlyWhenTheRunCatchesTheBall) {
 }
 
 TEST(DashDribbleGotoBall, ThresholdFollowsTheStaminaMaximumAndTheHigherDecThreshold) {
-  // stamina_max 4000 and both thresholds 0.3: 1350; the higher of 0.3 and 0.5 then 2150.
-  ConfigGroup params = support::RecordedParams::get().getServerParam();
-  params.add("stamina_max", "4000");
+  // stamina_max 4000: both thresholds 0.3 give 1350; the higher of 0.3 and 0.5 gives 2150.
   const struct {
     const char* effortDecThr;
+    const char* recoverDecThr;
     float stamina;
     float power;
-  } cases[] = {{"0.3", 1350, 100}, {"0.3", 1349, 45}, {"0.5", 2150, 100}, {"0.5", 2149, 45}};
+  } cases[] = {{"0.3", "0.3", 1350, 100}, {"0.3", "0.3", 1349, 45},  {"0.5", "0.3", 2150, 100},
+               {"0.5", "0.3", 2149, 45},  {"0.3", "0.5", 2150, 100}, {"0.3", "0.5", 2149, 45}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.stamina);
-    params.add("effort_dec_thr", c.effortDecThr);
+    SCOPED_TRACE(std::string(c.effortDecThr) + " " + c.recoverDecThr + " " +
+                 std::to_string(c.stamina));
     Body body = makeBody(Point(0, 0), 0.0f, Vector(), c.stamina);
-    body.setServerParamVars(params);
+    body.setServerParamVars(
+        support::recordedServerParamWith({{"stamina_max", "4000"},
+                                          {"effort_dec_thr", c.effortDecThr},
+                                          {"recover_dec_thr", c.recoverDecThr}}));
     DashDribbleGotoBall skill(makeBallNearBody(body, 1.0f, 0.0f), body);
     EXPECT_NEAR(dashPower(skill.getCommand()), c.power, kTolerance);
   }

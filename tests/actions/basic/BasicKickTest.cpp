@@ -228,10 +228,8 @@ TEST(BasicKick, ImpossibleScenesGiveFiniteCommandsFlaggedNotPossible) {
   const Body body = makeBody(Point(0, 0), 0.0f);
   // 4 m away the effectiveness is below zero (it reaches zero at 3.185 m straight ahead).
   const Ball far = makeBallNearBody(body, 4.0f, 0.0f, polar(1.0f, 90.0f));
-  ConfigGroup noPowerRate = support::RecordedParams::get().getServerParam();
-  noPowerRate.add("kick_power_rate", "0");
   Ball unkickable = touching(body);
-  unkickable.setServerParamVars(noPowerRate);
+  unkickable.setServerParamVars(support::recordedServerParamWith({{"kick_power_rate", "0"}}));
   const Ball near = touching(body);
   const Point ahead = beside(near, 1.0f, 0.0f);
   const struct {

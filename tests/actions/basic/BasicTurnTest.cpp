@@ -20,10 +20,8 @@ constexpr float kTolerance = 1e-4f;
 
 // The recorded parameters with another moment range.
 Body withMomentRange(Body body, float minMoment, float maxMoment) {
-  ConfigGroup serverParam = support::RecordedParams::get().getServerParam();
-  serverParam.add("minmoment", std::to_string(minMoment));
-  serverParam.add("maxmoment", std::to_string(maxMoment));
-  body.setServerParamVars(serverParam);
+  body.setServerParamVars(support::recordedServerParamWith(
+      {{"minmoment", std::to_string(minMoment)}, {"maxmoment", std::to_string(maxMoment)}}));
   return body;
 }
 

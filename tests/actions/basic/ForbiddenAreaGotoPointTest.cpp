@@ -32,8 +32,6 @@ constexpr float kCorner = 1.0f;
 constexpr float kUnchecked = 0.0f;
 const Point kY2Corner(34.5f, 21.5f);
 const Point kY1Corner(34.5f, -21.5f);
-// Far more cycles than any of the walks below needs.
-constexpr int kMaxWalkCycles = 150;
 
 // The command the inner go-to gives towards a point, as the skill must take it over.
 std::string normalTowards(const Point& point, float tolerance, const Body& body) {
@@ -197,21 +195,6 @@ TEST(ForbiddenAreaCircle, OverRandomPlacementsArrivalOnlyOnTheStraightPath) {
   EXPECT_GT(arrivals, 0);
 }
 
-TEST(ForbiddenAreaCircle, WalksAroundTheCircleToTheTarget) {
-  const Point center(0.0f, 0.0f);
-  const Point target(20.0f, 1.0f);
-  Body body = makeBody(Point(-20.0f, -1.0f), 90.0f);
-  int cycle = 0;
-  for (; cycle < kMaxWalkCycles; ++cycle) {
-    ForbiddenAreaGotoPoint skill(target, center, kRadius, body, false);
-    if (skill.getStatus() == GOTO_STATUS_ARRIVED) break;
-    support::simulateCycle(body, skill.getCommand());
-    EXPECT_GT(body.getDistance(center), kRadius - 1.3f);
-  }
-  EXPECT_LT(cycle, kMaxWalkCycles);
-  EXPECT_LE(body.getDistance(target), kStraight);
-}
-
 // --- rectangle -----------------------------------------------------------------------
 
 bool insideStrip(const Point& p) { return p.x > kX1 && p.y > kY1 && p.y < kY2; }
@@ -356,20 +339,6 @@ TEST(ForbiddenAreaRect, LegNeverCrossesTheStripFromOutside) {
       EXPECT_TRUE(straight);
     }
   }
-}
-
-TEST(ForbiddenAreaRect, WalksRoundTheStripToTheOtherSide) {
-  const Point target(45.0f, -25.0f);
-  Body body = makeBody(Point(45.0f, 25.0f), 0.0f);
-  int cycle = 0;
-  for (; cycle < kMaxWalkCycles; ++cycle) {
-    ForbiddenAreaGotoPoint skill(target, kX1, kY1, kY2, body);
-    if (skill.getStatus() == GOTO_STATUS_ARRIVED) break;
-    support::simulateCycle(body, skill.getCommand());
-    EXPECT_FALSE(insideStrip(body.getPos())) << "cycle " << cycle;
-  }
-  EXPECT_LT(cycle, kMaxWalkCycles);
-  EXPECT_LE(body.getDistance(target), kStraight);
 }
 
 }  // namespace
