@@ -346,7 +346,13 @@ void BasicAgent::sigAlrmTiming(long& firstMS, long& periodMS) {
   periodMS = 10;
 }
 
-bool BasicAgent::sigAlrmHandler() { return synchronize() && !stopRequested; }
+bool BasicAgent::sigAlrmHandler() {
+  // Under load another alarm can come before the run sees the stop: it must not report
+  // the stop a second time.
+  if (stopRequested) return false;
+  if (!synchronize()) stopRequested = true;
+  return !stopRequested;
+}
 
 bool BasicAgent::sigIntHandler() { return reportStop("Interrupt Handler."); }
 
