@@ -149,26 +149,20 @@ Fed feedMangled(const std::string& side, const std::string& file, unsigned int s
   return fed;
 }
 
-void expectMostReachedTheReaders(const std::vector<Fed>& runs) {
+TEST(HostileTraffic, MangledConversationsNeitherStopNorPoisonThePlayer) {
   Fed total;
-  for (const Fed& fed : runs) {
-    total.mangled += fed.mangled;
-    total.wellFormed += fed.wellFormed;
+  unsigned int seed = 0;
+  for (const char* side : {"left", "right"}) {
+    for (const char* file :
+         {"Tovren-1-goalie.txt", "Tovren-2.txt", "Tovren-3.txt", "Tovren-7.txt"}) {
+      SCOPED_TRACE(std::string(side) + " " + file);
+      const Fed fed = feedMangled(side, file, ++seed);
+      total.mangled += fed.mangled;
+      total.wellFormed += fed.wellFormed;
+    }
   }
-  EXPECT_GT(total.mangled, 500);
+  EXPECT_GT(total.mangled, 1000);
   EXPECT_GT(total.wellFormed, total.mangled / 2);
-}
-
-TEST(HostileTraffic, MangledLeftConversationsNeitherStopNorPoisonThePlayer) {
-  expectMostReachedTheReaders(
-      {feedMangled("left", "Tovren-1-goalie.txt", 1), feedMangled("left", "Tovren-2.txt", 2),
-       feedMangled("left", "Tovren-3.txt", 3), feedMangled("left", "Tovren-7.txt", 4)});
-}
-
-TEST(HostileTraffic, MangledRightConversationsNeitherStopNorPoisonThePlayer) {
-  expectMostReachedTheReaders(
-      {feedMangled("right", "Tovren-1-goalie.txt", 5), feedMangled("right", "Tovren-2.txt", 6),
-       feedMangled("right", "Tovren-3.txt", 7), feedMangled("right", "Tovren-7.txt", 8)});
 }
 
 }  // namespace

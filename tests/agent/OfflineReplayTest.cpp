@@ -122,86 +122,79 @@ std::unique_ptr<ReplayAgent> replay(const ScratchDirectory& directory,
 // ---------------------------------------------------------------- the line parser
 
 TEST(OfflineLogLine, ReadsTheDecimalMillisecondTheLabelAndTheMessage) {
-  std::istringstream in(
-      "  0012. RecStr: (see 1 2)\n"
-      "  0093. EmgSend\n"
-      "  0100. EndInf: 1110\n"
-      "  0009. RecStr:\n"
-      "  0008. RecStr: \n"
-      "  -001. RecStr: (think)\n"
-      "(see 1)\n"
-      "  99999999999. RecStr: (think)\n"
-      "  0007. RecStr: (hear 1 self \"a: b\")");
-  OfflineLogEntry entry;
-  const auto next = [&in, &entry] { return BasicAgent::parseOfflinePlayerLogLine(in, entry); };
-
-  ASSERT_TRUE(next());
-  EXPECT_TRUE(entry.numbered);
-  EXPECT_EQ(entry.ms, 12);  // decimal: not the octal 10
-  EXPECT_EQ(entry.label, "RecStr");
-  EXPECT_EQ(entry.message, "(see 1 2)");
-  ASSERT_TRUE(next());
-  EXPECT_EQ(entry.ms, 93);
-  EXPECT_EQ(entry.label, "EmgSend");
-  EXPECT_EQ(entry.message, "");
-  ASSERT_TRUE(next());
-  EXPECT_EQ(entry.label, "EndInf");
-  EXPECT_EQ(entry.message, "1110");
-  for (const int ms : {9, 8}) {
-    ASSERT_TRUE(next());
-    EXPECT_EQ(entry.ms, ms);
-    EXPECT_EQ(entry.label, "RecStr");
-    EXPECT_EQ(entry.message, "");
+  struct Case {
+    std::string line;
+    bool numbered;
+    int ms;
+    const char* label;
+    std::string message;
+  };
+  const std::string longMessage = "(think " + std::string(100000, 'x') + ")";
+  const Case cases[] = {
+      {"  0012. RecStr: (see 1 2)", true, 12, "RecStr", "(see 1 2)"},  // decimal: not octal
+      {"  0093. EmgSend", true, 93, "EmgSend", ""},
+      {"  0100. EndInf: 1110", true, 100, "EndInf", "1110"},
+      {"  0009. RecStr:", true, 9, "RecStr", ""},
+      {"  0008. RecStr: ", true, 8, "RecStr", ""},
+      {"  -001. RecStr: (think)", true, -1, "RecStr", "(think)"},
+      {"(see 1)", false, 0, "", ""},
+      {"  99999999999. RecStr: (think)", false, 0, "", ""},
+      {"  0001. RecStr: " + longMessage, true, 1, "RecStr", longMessage},
+      // The message runs from after the first colon.
+      {"  0007. RecStr: (hear 1 self \"a: b\")", true, 7, "RecStr", "(hear 1 self \"a: b\")"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line.substr(0, 40));
+    for (const char* end : {"\n", ""}) {
+      std::istringstream in(c.line + end);
+      OfflineLogEntry entry;
+      ASSERT_TRUE(BasicAgent::parseOfflinePlayerLogLine(in, entry));
+      EXPECT_EQ(entry.numbered, c.numbered);
+      EXPECT_EQ(entry.line, c.line);
+      if (!c.numbered) continue;
+      EXPECT_EQ(entry.ms, c.ms);
+      EXPECT_EQ(entry.label, c.label);
+      EXPECT_EQ(entry.message, c.message);
+      EXPECT_FALSE(BasicAgent::parseOfflinePlayerLogLine(in, entry));
+      EXPECT_EQ(entry.ms, c.ms);  // untouched at the end
+    }
   }
-  // A line whose number is -1 is a line like any other.
-  ASSERT_TRUE(next());
-  EXPECT_TRUE(entry.numbered);
-  EXPECT_EQ(entry.ms, -1);
-  EXPECT_EQ(entry.message, "(think)");
-  for (const char* text : {"(see 1)", "  99999999999. RecStr: (think)"}) {
-    ASSERT_TRUE(next());
-    EXPECT_FALSE(entry.numbered) << text;
-    EXPECT_EQ(entry.line, text);
-  }
-  // The last line has no line end; the message runs from after the first colon.
-  ASSERT_TRUE(next());
-  EXPECT_EQ(entry.ms, 7);
-  EXPECT_EQ(entry.message, "(hear 1 self \"a: b\")");
-  EXPECT_FALSE(next());
-  EXPECT_EQ(entry.ms, 7);  // untouched at the end
-}
-
-TEST(OfflineLogLine, ReadsLinesOfAnyLength) {
-  const std::string message = "(think " + std::string(100000, 'x') + ")";
-  std::istringstream in("  0001. RecStr: " + message + "\n");
-  OfflineLogEntry entry;
-  ASSERT_TRUE(BasicAgent::parseOfflinePlayerLogLine(in, entry));
-  EXPECT_EQ(entry.message, message);
 }
 
 // ---------------------------------------------------------------- the replay
 
-TEST(OfflineReplay, WithoutAUniformNumberSaysHowToGiveIt) {
-  ScratchDirectory directory;
-  std::string out;
-  auto agent = replay(directory, {recStr("0003", kInit)}, out, {});
-  EXPECT_EQ(out,
-            "Offline Player Manager : you must specify player number.\n"
-            "Type \"--number pnum\" after command.\n");
-  EXPECT_TRUE(agent->events.empty());
-}
-
-TEST(OfflineReplay, LooksForTheUniformCharacterAndNamesAMissingFileByItsNumber) {
-  ScratchDirectory directory;
-  captureMainLog();
-  std::string out;
-  auto missing = replay(directory, {recStr("0003", "(think)")}, out, {"--number", "10"});
-  EXPECT_EQ(out, "Offline Player Manager : can not open input log file for player 10\n");
-  EXPECT_TRUE(missing->events.empty());
-
-  auto found =
-      replay(directory, {recStr("0003", "(think)")}, out, {"--number", "10"}, "TovrenA.log.off.in");
-  EXPECT_EQ(found->events, (std::vector<std::string>{"think 3", "decide 3 1111"}));
+TEST(OfflineReplay, FindsTheInputLogByTheUniformCharacterOrSaysWhatIsMissing) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> arguments;
+    const char* fileName;
+    const char* out;  // null: the replay ran
+  };
+  const Case cases[] = {
+      {"no uniform number",
+       {},
+       "Tovren2.log.off.in",
+       "Offline Player Manager : you must specify player number.\n"
+       "Type \"--number pnum\" after command.\n"},
+      {"no file for the number",
+       {"--number", "10"},
+       "Tovren10.log.off.in",
+       "Offline Player Manager : can not open input log file for player 10\n"},
+      {"the letter of ten", {"--number", "10"}, "TovrenA.log.off.in", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDirectory directory;
+    captureMainLog();
+    std::string out;
+    auto agent = replay(directory, {recStr("0003", "(think)")}, out, c.arguments, c.fileName);
+    if (c.out != nullptr) {
+      EXPECT_EQ(out, c.out);
+      EXPECT_TRUE(agent->events.empty());
+    } else {
+      EXPECT_EQ(agent->events, (std::vector<std::string>{"think 3", "decide 3 1111"}));
+    }
+  }
 }
 
 TEST(OfflineReplay, BatchesReplayAtTheLoggedMillisecondsWithTheirRecordsPermissions) {
@@ -248,70 +241,46 @@ TEST(OfflineReplay, EmptyInputAddressMeansTheWorkingDirectory) {
   EXPECT_EQ(agent->events, (std::vector<std::string>{"think 3", "decide 3 1111"}));
 }
 
-TEST(OfflineReplay, FileEndingAfterARecordEndsWithAnEmptyBatchOfEveryPermission) {
-  ScratchDirectory directory;
-  captureMainLog();
-  std::string out;
-  auto agent = replay(directory, {recStr("0003", "(think)"), line("0100", "EndInf: 0000")}, out);
-  EXPECT_EQ(agent->events, (std::vector<std::string>{"think 3", "decide 3 0000"}));
-  EXPECT_TRUE(agent->isBodyCycleCommandDecidePermitted());
-  EXPECT_TRUE(agent->isBodyCycleCommandSendPermitted());
-  EXPECT_TRUE(agent->isHeadCycleCommandDecidePermitted());
-  EXPECT_TRUE(agent->isHeadCycleCommandSendPermitted());
-}
-
-TEST(OfflineReplay, EmptyFileReplaysNothingAndEnds) {
-  ScratchDirectory directory;
-  std::ostringstream& log = captureMainLog();
-  std::string out;
-  auto agent = replay(directory, {}, out, {"--number", "2"}, "Tovren2.log.off.in", false);
-  EXPECT_TRUE(agent->events.empty());
-  EXPECT_EQ(log.str(), "  0000. End of input offline log.\n");
-}
-
-TEST(OfflineReplay, BadLinesAreLoggedAndSkippedAndBatchesHaveNoSizeLimit) {
-  ScratchDirectory directory;
-  std::ostringstream& log = captureMainLog();
-  std::vector<std::string> lines = {recStr("0003", "(think)"), "(think)",
-                                    line("0012", "RecStr:"),   line("0013", "RecStr: "),
-                                    recStr("0014", "(see 1"),  recStr("-001", "(think)"),
-                                    recStr("0010", "(think)"), line("0020", "Mystery: (think)"),
-                                    line("0090", "EndInf: 10")};
-  constexpr int kLongBatch = 120;
-  for (int i = 0; i < kLongBatch; ++i) lines.push_back(recStr("0005", "(think)"));
-  lines.push_back(line("0100", "EndInf: 0000"));
-  std::string out;
-  auto agent = replay(directory, lines, out);
-
-  std::vector<std::string> expected = {"think 3",        "decide 3 1011", "think -1",
-                                       "decide -1 1011", "think 10",      "decide 10 1011"};
-  for (int i = 0; i < kLongBatch; ++i) {
-    expected.push_back("think 5");
-    expected.push_back("decide 5 0000");
+TEST(OfflineReplay, EndsOfFilesShortRecordsAndBadLines) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;
+    std::vector<std::string> events;
+  };
+  std::vector<Case> cases = {
+      {"empty file", {}, {}},
+      {"file ending after a record: an empty batch of every permission",
+       {recStr("0003", "(think)"), line("0100", "EndInf: 0000")},
+       {"think 3", "decide 3 0000"}},
+      {"a short record still hands the next sense_body over at its millisecond",
+       {recStr("0004", recorded("server_param")), line("0090", "EndInf:"),
+        recStr("0000", recorded("sense_body"))},
+       {"serverParam 4", "decide 4 1111", "senseBody 90", "decide 0 1111"}},
+      {"bad lines skipped, missing digits of a record taken as 1",
+       {recStr("0003", "(think)"), "(think)", line("0012", "RecStr:"), line("0013", "RecStr: "),
+        recStr("0014", "(see 1"), recStr("-001", "(think)"), recStr("0010", "(think)"),
+        line("0020", "Mystery: (think)"), line("0090", "EndInf: 10")},
+       {"think 3", "decide 3 1011", "think -1", "decide -1 1011", "think 10", "decide 10 1011"}},
+  };
+  // Batches have no size limit.
+  Case& longBatch = cases.back();
+  for (int i = 0; i < 120; ++i) {
+    longBatch.lines.push_back(recStr("0005", "(think)"));
+    longBatch.events.insert(longBatch.events.end(), {"think 5", "decide 5 0000"});
   }
-  EXPECT_EQ(agent->events, expected);
-  const std::string text = log.str();
-  for (const char* skipped :
-       {"Skipping offline log line without its millisecond: (think)",
-        "Skipping offline log line with an empty or malformed message:   0012. RecStr:",
-        "Skipping offline log line with an empty or malformed message:   0013. RecStr: ",
-        "Skipping offline log line with an empty or malformed message:   0014. RecStr: (see 1",
-        "Short EndInf record, its missing digits taken as 1:   0090. EndInf: 10"}) {
-    EXPECT_NE(text.find(std::string("  0000. ") + skipped + "\n"), std::string::npos) << skipped;
+  longBatch.lines.push_back(line("0100", "EndInf: 0000"));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDirectory directory;
+    captureMainLog();
+    std::string out;
+    auto agent =
+        replay(directory, c.lines, out, {"--number", "2"}, "Tovren2.log.off.in", !c.lines.empty());
+    EXPECT_EQ(agent->events, c.events);
+    EXPECT_TRUE(
+        agent->isBodyCycleCommandDecidePermitted() && agent->isBodyCycleCommandSendPermitted() &&
+        agent->isHeadCycleCommandDecidePermitted() && agent->isHeadCycleCommandSendPermitted());
   }
-  EXPECT_EQ(text.find("Mystery"), std::string::npos);
-}
-
-TEST(OfflineReplay, ShortRecordStillHandsTheNextSenseBodyOverAtItsMillisecond) {
-  ScratchDirectory directory;
-  captureMainLog();
-  std::string out;
-  auto agent = replay(directory,
-                      {recStr("0004", recorded("server_param")), line("0090", "EndInf:"),
-                       recStr("0000", recorded("sense_body"))},
-                      out);
-  EXPECT_EQ(agent->events, (std::vector<std::string>{"serverParam 4", "decide 4 1111",
-                                                     "senseBody 90", "decide 0 1111"}));
 }
 
 TEST(OfflineReplayDeathTest, NeedsTheVirtualLinkAndTheVirtualClock) {

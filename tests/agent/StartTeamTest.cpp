@@ -26,12 +26,15 @@ constexpr int kTeamTimeoutMS = 60000;
 constexpr int kExitTimeoutMS = 30000;
 
 // Answers every init from a socket of its own with the next uniform number and records
-// each datagram's text.
+// each datagram's text; it binds a free port itself and writes it to a file once bound.
 const char* const kAcceptingServer = R"py(
-import select, socket, sys
+import os, select, socket, sys
 listen = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-listen.bind(("127.0.0.1", int(sys.argv[1])))
+listen.bind(("127.0.0.1", 0))
 record = open(sys.argv[2], "w")
+with open(sys.argv[1] + ".part", "w") as port:
+    port.write(str(listen.getsockname()[1]))
+os.rename(sys.argv[1] + ".part", sys.argv[1])
 sockets, number = [listen], 0
 while True:
     for s in select.select(sockets, [], [], 0.1)[0]:
@@ -62,16 +65,16 @@ TEST(StartTeam, StartsGoalieTenPlayersAndCoachAndStopsThemAllWithBye) {
   ScratchDirectory root;
   layOutRepository(root, agentConfigText({}));
 
-  const int port = support::findFreeUdpPort();
   ChildProcess server(
-      {"python3", "-c", kAcceptingServer, std::to_string(port), root.file("record.txt")},
+      {"python3", "-c", kAcceptingServer, root.file("port.txt"), root.file("record.txt")},
       root.path(), root.file("server-out.txt"), root.file("server-err.txt"));
   ASSERT_TRUE(
-      waitUntil([&] { return std::filesystem::exists(root.file("record.txt")); }, kExitTimeoutMS));
+      waitUntil([&] { return std::filesystem::exists(root.file("port.txt")); }, kExitTimeoutMS));
+  const std::string port = readFile(root.file("port.txt"));
 
   // Started from elsewhere: the script finds everything relative to itself.
-  ChildProcess script({root.file("scripts/start-team.sh"), "--host", "127.0.0.1", "--port",
-                       std::to_string(port), "--team", "Demo", "--logdir", root.file("out")},
+  ChildProcess script({root.file("scripts/start-team.sh"), "--host", "127.0.0.1", "--port", port,
+                       "--team", "Demo", "--logdir", root.file("out")},
                       "/", root.file("script-out.txt"), root.file("script-err.txt"));
   // The stand-in coach ends without connecting: its line is shown, and the team plays on.
   ASSERT_TRUE(waitUntil(

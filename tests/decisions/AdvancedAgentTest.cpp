@@ -5,12 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace tovren {
 namespace {
 
-using support::firstMessage;
 using support::makeAgent;
 using support::ScratchDirectory;
 
@@ -25,28 +22,28 @@ TEST(AdvancedAgent, StandInDecisionsFillEverySlotWithEmptyCommands) {
   EXPECT_FALSE(agent->bodyDecide(1));  // replaces, and so frees, the first
   agent->sayDecide();
   agent->pointToDecide();
-  EXPECT_TRUE(isEmpty(agent->bodyCycleCommand));
-  EXPECT_TRUE(isEmpty(agent->sayCommand));
-  EXPECT_TRUE(isEmpty(agent->attentionToCommand));
-  EXPECT_TRUE(isEmpty(agent->pointToCommand));
+  for (const auto* slot : {&agent->bodyCycleCommand, &agent->sayCommand, &agent->attentionToCommand,
+                           &agent->pointToCommand}) {
+    EXPECT_TRUE(isEmpty(*slot));
+  }
 }
 
-TEST(AdvancedAgent, StandInHeadDecisionAsksForTheSyncedWidthInHighQuality) {
+TEST(AdvancedAgent, StandInHeadDecisionAsksForTheNormalViewsSyncedWidthInHighQuality) {
   ScratchDirectory directory;
   auto agent = makeAgent(directory, {"--offline-player"});
-  agent->queue(firstMessage("left", "Tovren-2.txt", "server_param"));
-  agent->sigIOHandler();
-
-  for (const int lastSee : {20, 40}) {
-    agent->setSeeReceiveMS(lastSee + 150);  // normal width: one period of 150 ms
+  // Cycle 100 ms, normal see period 150 ms; a see from 35 ms to before 48 ms turns the
+  // normal view narrow (and 48 would already turn a narrow synced view narrow too).
+  const std::pair<int, const char*> cases[] = {{34, "(change_view normal high)"},
+                                               {35, "(change_view narrow high)"},
+                                               {47, "(change_view narrow high)"},
+                                               {48, "(change_view normal high)"}};
+  for (const auto& [lastSee, expected] : cases) {
+    SCOPED_TRACE(lastSee);
+    agent->setSeeReceiveMS(lastSee + 150);
     agent->headDecide();
     EXPECT_TRUE(isEmpty(agent->headCycleCommand));
-    const auto* view = dynamic_cast<const ChangeViewCommand*>(agent->changeViewCommand.get());
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->getQuality(), VMQ_HIGH);
-    EXPECT_EQ(view->getWidth(), agent->getSyncedNormal());
+    EXPECT_EQ(agent->changeViewCommand->toString(), expected);
   }
-  EXPECT_EQ(agent->changeViewCommand->toString(), "(change_view narrow high)");
 }
 
 }  // namespace
