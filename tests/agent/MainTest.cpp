@@ -71,6 +71,17 @@ TEST(Main, FirstArgumentAloneChoosesTheCoachRole) {
   EXPECT_EQ(player.out, usageText());
 }
 
+// The player's own verdict on its run becomes the exit status: here an init answer it
+// cannot live with, replayed without a server.
+TEST(Main, RefusedInitAnswerEndsThePlayerWithStatusOne) {
+  ScratchDirectory input;
+  input.write("Tovren2.log.off.in", "  0003. RecStr: (init l 12 before_kick_off)\n");
+  const Outcome outcome = runProgram({"--offline-player", "--number", "2"},
+                                     agentConfigText({{"InputLogAddress", input.path()}}));
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.out, "Init answer refused: uniform number 12 is outside 1 to 11.\n");
+}
+
 TEST(Main, UsersMistakePrintsOneLineNamingItAndExitsWithOne) {
   struct Case {
     std::vector<std::string> arguments;
