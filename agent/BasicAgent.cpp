@@ -31,16 +31,8 @@ namespace {
 
 const char* const kConfigPath = "./Configs/Agent.conf";
 
-// The numbers and switches of "Agent" that the player reads once it runs, some of them
-// inside signal handlers. Each is converted once at start-up, so a wrong one stops the
-// start-up with a line naming where it was given, not the run later.
-struct TypedSetting {
-  const char* group;
-  const char* key;
-  bool isNumber;  // else a switch
-};
-
-const TypedSetting kTypedSettings[] = {
+// The numbers and switches of "Agent" that the player reads.
+const std::vector<TypedSetting> kTypedSettings = {
     {"Server", "PlayerPort", true},      {"Server", "OfflinePlayer", false},
     {"Public", "IsGoalie", false},       {"Public", "UniformNum", true},
     {"Public", "LatestTrick", false},    {"AgentLog", "LogToFile", false},
@@ -93,23 +85,36 @@ bool isJoinedHear(const OfflineLogEntry& entry) {
          hasHeader(entry.message, "hear") && entry.message.find("referee") == std::string::npos;
 }
 
-// Stop messages: one line in "MainLog", then the same on standard output.
-bool reportStop(const char* text) {
-  logger["MainLog"] << text << std::endl;
-  std::cout << text << std::endl;
-  return false;
+// Registers the stream of one log name: a file when its switch is on, else a null log.
+void openLog(const std::string& name, const std::string& path, bool toFile, const Timer& timer) {
+  // Building a LogFile empties its file: never for a name that is already taken.
+  if (logger.isRegistered(name)) return;
+  if (!toFile) {
+    logger.add(name, new LogNull());
+    return;
+  }
+  // The log still exists when its file cannot be opened, but its lines are lost.
+  if (!std::ofstream(path)) {
+    std::cerr << "Warning: cannot open the log file " << path << std::endl;
+  }
+  logger.add(name, new LogFile(path, &timer));
 }
 
 }  // namespace
 
 BasicAgent::BasicAgent(int argc, char** argv) {
   setConfigDefaults();
+  configure(argc, argv, kTypedSettings);
+  worldModel = std::make_unique<WorldModel>();
+}
+
+void BasicAgent::configure(int argc, char** argv, const std::vector<TypedSetting>& typed) {
   ConfigFile& agent = config["Agent"];
   agent.setByFile(kConfigPath);
   if (!agent.setByArguments(argc, argv)) {
     std::exit(1);
   }
-  for (const TypedSetting& setting : kTypedSettings) {
+  for (const TypedSetting& setting : typed) {
     const ConfigValue& value = agent[setting.group][setting.key];
     if (setting.isNumber) {
       value.readInt();
@@ -117,19 +122,23 @@ BasicAgent::BasicAgent(int argc, char** argv) {
       value.readBool();
     }
   }
-  worldModel = std::make_unique<WorldModel>();
 }
 
 BasicAgent::~BasicAgent() = default;
 
 void BasicAgent::setConfigDefaults() {
+  writeConfigDefaults("PlayerPort");
+  config["Agent"]["Public"].add("LatestTrick", "False");
+}
+
+void BasicAgent::writeConfigDefaults(const char* portKey) {
   config.add("Agent");
   ConfigFile& agent = config["Agent"];
 
   agent.addGroup("Server");
   ConfigGroup& server = agent["Server"];
   server.add("HostName", "localhost");
-  server.add("PlayerPort", "6000");
+  server.add(portKey, "6000");
   server.add("Version", "9.4.5");
   server.add("OfflinePlayer", "False");
 
@@ -138,7 +147,6 @@ void BasicAgent::setConfigDefaults() {
   team.add("TeamName", "Tovren");
   team.add("IsGoalie", "False");
   team.add("UniformNum", "0");
-  team.add("LatestTrick", "False");
 
   agent.addGroup("AgentLog");
   ConfigGroup& log = agent["AgentLog"];
@@ -157,6 +165,12 @@ void BasicAgent::run() {
     closeVirtualConnection();
     return;
   }
+  runOnline(
+      *this, [this] { initOnlineConnection(); }, [this] { closeOnlineConnection(); });
+}
+
+void BasicAgent::runOnline(SignalHandled& role, const std::function<void()>& open,
+                           const std::function<void()>& close) {
   // Neither a late alarm nor a late datagram may meet the default actions restored
   // here: either would end the process before "(bye)".
   const auto unwire = [] {
@@ -164,17 +178,31 @@ void BasicAgent::run() {
     SignalHandler::finalSignalHandlers();
   };
   // The handlers come before the link, so the SIGIO of the first answer is not missed.
-  SignalHandler::initSignalHandlers(this);
+  SignalHandler::initSignalHandlers(&role);
   try {
-    initOnlineConnection();
+    open();
   } catch (const UserError&) {
-    // An unknown host: no handler may outlive the agent that main is about to delete.
+    // An unknown host: no handler may outlive the role that main is about to delete.
     unwire();
     throw;
   }
   SignalHandler::run();
   unwire();
-  closeOnlineConnection();
+  close();
+}
+
+bool BasicAgent::reportStop(const char* text) {
+  logger["MainLog"] << text << std::endl;
+  std::cout << text << std::endl;
+  return false;
+}
+
+void BasicAgent::reportSegmentationFault() {
+  // After a fault neither a stream nor a log can be trusted: one raw write, then out.
+  static const char kText[] = "Segmentation Violation Handler.\n";
+  const ssize_t written = write(STDOUT_FILENO, kText, sizeof kText - 1);
+  static_cast<void>(written);
+  _exit(1);
 }
 
 void BasicAgent::initOnlineConnection() {
@@ -362,13 +390,7 @@ bool BasicAgent::sigQuitHandler() { return reportStop("Quit Handler."); }
 
 bool BasicAgent::sigTermHandler() { return reportStop("Termination Handler."); }
 
-bool BasicAgent::sigSegVHandler() {
-  // After a fault neither a stream nor a log can be trusted: one raw write, then out.
-  static const char kText[] = "Segmentation Violation Handler.\n";
-  const ssize_t written = write(STDOUT_FILENO, kText, sizeof kText - 1);
-  static_cast<void>(written);
-  _exit(1);
-}
+bool BasicAgent::sigSegVHandler() { reportSegmentationFault(); }
 
 // ---------------------------------------------------------------- dispatch
 
@@ -384,21 +406,27 @@ bool BasicAgent::sigIOHandler() {
   return !stopRequested;
 }
 
-void BasicAgent::dispatch(const std::string& text) {
-  lastReceiveMS = static_cast<int>(worldModel->getTimer().now());
+std::unique_ptr<SExpression> BasicAgent::parseDatagram(const std::string& text) {
   // Nothing that arrives over the network may stop the process, and the parser stops
   // on anything that does not begin with one complete list headed by an atom.
   const std::size_t length = SExpression::firstListLength(text);
   if (length == 0) {
     logger["MainLog"] << "Skipping malformed message: " << text << std::endl;
-    return;
+    return nullptr;
   }
   const std::size_t rest = text.find_first_not_of(" \t\r\n", length);
   if (rest != std::string::npos) {
     logger["MainLog"] << "Ignoring text after the message: " << text.substr(rest) << std::endl;
   }
   unsigned int pos = 0;
-  const SExpression message(text, pos);
+  return std::make_unique<SExpression>(text, pos);
+}
+
+void BasicAgent::dispatch(const std::string& text) {
+  lastReceiveMS = static_cast<int>(worldModel->getTimer().now());
+  const std::unique_ptr<SExpression> parsed = parseDatagram(text);
+  if (!parsed) return;
+  const SExpression& message = *parsed;
   const std::string header = static_cast<const SExpAtomic*>(message[0])->asString();
   // A cycle starts with a sense_body in every layer: a malformed one must not start
   // one, so it is tried on a copy of the body before any layer sees it.
@@ -418,7 +446,7 @@ void BasicAgent::dispatch(const std::string& text) {
   }
 }
 
-void BasicAgent::recordMessage(const SExpression& message) const {
+void BasicAgent::recordMessage(const SExpression& message) {
   LogStream& mainLog = logger["MainLog"];
   LogStream& offlineLog = logger["OfflineLog"];
   // Rendering a parameter message is not free; with both logs off nothing is built.
@@ -529,44 +557,35 @@ void BasicAgent::init(const SExpression& message) {
   }
   initReceived = true;
 
-  const ConfigFile& agent = config["Agent"];
   const unsigned int n = static_cast<unsigned int>(uniNum);
   worldModel->setFieldSide(side->asString()[0] == 'l' ? SI_LEFT : SI_RIGHT);
   worldModel->setBody().setUniNum(n);
-  worldModel->setBody().setGoalie(agent["Public"]["IsGoalie"].asBool());
+  worldModel->setBody().setGoalie(config["Agent"]["Public"]["IsGoalie"].asBool());
   worldModel->replaceBodyInPlayersList(n);
-
-  // An empty address means the working directory.
-  std::string address = agent["AgentLog"]["OutputLogAddress"].asString();
-  if (address.empty()) address = ".";
-  const std::string separator = address.back() == '/' ? "" : "/";
-  const std::string mainPath =
-      address + separator + agent["Public"]["TeamName"].asString() + getPlayerCharacter(n) + ".log";
-  const std::string offlinePath = mainPath + ".off";
-  openLog("MainLog", mainPath, agent["AgentLog"]["LogToFile"].asBool());
-  openLog("OfflineLog", offlinePath, agent["AgentLog"]["OffLogToFile"].asBool());
-
-  recordMessage(message);
-  std::cout << "Player " << n << " connected." << std::endl;
-  if (logger["MainLog"].isOutValid()) std::cout << "    Log: " << mainPath << std::endl;
-  if (logger["OfflineLog"].isOutValid()) std::cout << "    OffLog: " << offlinePath << std::endl;
+  openLogs(getPlayerCharacter(n), message, "Player " + std::to_string(n) + " connected.",
+           worldModel->getTimer());
 
   const CLangVersionCommand command(kCLangMinVersion, kCLangMaxVersion);
   sendToServer(command.toString());
 }
 
-void BasicAgent::openLog(const std::string& name, const std::string& path, bool toFile) const {
-  // Building a LogFile empties its file: never for a name that is already taken.
-  if (logger.isRegistered(name)) return;
-  if (!toFile) {
-    logger.add(name, new LogNull());
-    return;
-  }
-  // The log still exists when its file cannot be opened, but its lines are lost.
-  if (!std::ofstream(path)) {
-    std::cerr << "Warning: cannot open the log file " << path << std::endl;
-  }
-  logger.add(name, new LogFile(path, &worldModel->getTimer()));
+void BasicAgent::openLogs(char role, const SExpression& initAnswer,
+                          const std::string& connectedLine, const Timer& timer) {
+  const ConfigFile& agent = config["Agent"];
+  // An empty address means the working directory.
+  std::string address = agent["AgentLog"]["OutputLogAddress"].asString();
+  if (address.empty()) address = ".";
+  const std::string separator = address.back() == '/' ? "" : "/";
+  const std::string mainPath =
+      address + separator + agent["Public"]["TeamName"].asString() + role + ".log";
+  const std::string offlinePath = mainPath + ".off";
+  openLog("MainLog", mainPath, agent["AgentLog"]["LogToFile"].asBool(), timer);
+  openLog("OfflineLog", offlinePath, agent["AgentLog"]["OffLogToFile"].asBool(), timer);
+
+  recordMessage(initAnswer);
+  std::cout << connectedLine << std::endl;
+  if (logger["MainLog"].isOutValid()) std::cout << "    Log: " << mainPath << std::endl;
+  if (logger["OfflineLog"].isOutValid()) std::cout << "    OffLog: " << offlinePath << std::endl;
 }
 
 void BasicAgent::refuseInit(const std::string& reason) {

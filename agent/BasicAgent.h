@@ -2,6 +2,7 @@
 
 #include "foundation/SignalHandled.h"
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -12,9 +13,19 @@ namespace tovren {
 class Command;
 class Connection;
 class SExpression;
+class Timer;
 class VirtualConnection;
 class VirtualTimer;
 class WorldModel;
+
+// A number or switch of "Agent" that a role reads once it runs, some of them inside
+// signal handlers: converted once at start-up, so a wrong one stops the start-up with a
+// line naming where it was given, not the run later.
+struct TypedSetting {
+  const char* group;
+  const char* key;
+  bool isNumber;  // else a switch
+};
 
 // One line of an offline log as the replay reads it: "  0042. RecStr: (see 12 ...)".
 struct OfflineLogEntry {
@@ -103,6 +114,36 @@ class BasicAgent : public SignalHandled {
   // "A" for 10 and "B" for 11.
   static char getPlayerCharacter(unsigned int uniNum);
 
+  // The frame the player shares with the coach.
+
+  // The eleven defaults both roles write into "Agent" (creating it and its groups when
+  // absent), with the role's server port under portKey.
+  static void writeConfigDefaults(const char* portKey);
+
+  // "./Configs/Agent.conf" over the defaults already written, then the command line; a
+  // rejected command line ends the process with status 1 after the usage text, and a
+  // file or setting of the wrong kind throws a UserError.
+  static void configure(int argc, char** argv, const std::vector<TypedSetting>& typed);
+  // The online life of a role: handlers, then the link (open), the signal loop, and the
+  // shutdown (close) with neither a late alarm nor a late datagram able to end the
+  // process before it.
+  static void runOnline(SignalHandled& role, const std::function<void()>& open,
+                        const std::function<void()>& close);
+  // The stop message in "MainLog" and on standard output; false.
+  static bool reportStop(const char* text);
+  // The fault message on standard output with one raw write, then status 1 at once.
+  [[noreturn]] static void reportSegmentationFault();
+  // The datagram's first list, or null (logged in "MainLog") when it is none whose
+  // element 0 is an atom. Text after the list is logged and ignored.
+  static std::unique_ptr<SExpression> parseDatagram(const std::string& text);
+  // The "RecStr: " line of the message in "MainLog" and then in "OfflineLog".
+  static void recordMessage(const SExpression& message);
+  // Registers "MainLog" and "OfflineLog" (a name already registered keeps its stream)
+  // under "OutputLogAddress"/TeamName + role + ".log" and ".log.off", records the init
+  // answer, and prints the connection line and the paths of the logs that write.
+  static void openLogs(char role, const SExpression& initAnswer, const std::string& connectedLine,
+                       const Timer& timer);
+
   // Reads the next line of an offline log into the entry; false at the end of the
   // file (or on a read error), with the entry untouched. The millisecond is read in
   // decimal; a line whose head does not begin with one is read as not numbered.
@@ -148,10 +189,6 @@ class BasicAgent : public SignalHandled {
  private:
   // Parses and dispatches one datagram; a malformed one is logged and skipped.
   void dispatch(const std::string& text);
-  // The "RecStr: " line of the message in "MainLog" and then in "OfflineLog".
-  void recordMessage(const SExpression& message) const;
-  // Registers the stream of one log name: a file when its switch is on, else a null log.
-  void openLog(const std::string& name, const std::string& path, bool toFile) const;
   // Prints why the init answer is refused and ends the run with status 1.
   void refuseInit(const std::string& reason);
 
