@@ -14,7 +14,10 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--coach") == 0) {
       auto coach = std::make_unique<tovren::AdvancedCoach>(argc, argv);
       coach->run();
-      return 0;
+      // A failed link, or a server that never sent the global view, ends with status 1.
+      const int status = coach->getExitStatus();
+      coach.reset();
+      return status;
     }
     auto agent = std::make_unique<tovren::AdvancedAgent>(argc, argv);
     agent->run();

@@ -76,14 +76,16 @@ TEST(StartTeam, StartsGoalieTenPlayersAndCoachAndStopsThemAllWithBye) {
   ChildProcess script({root.file("scripts/start-team.sh"), "--host", "127.0.0.1", "--port", port,
                        "--team", "Demo", "--logdir", root.file("out")},
                       "/", root.file("script-out.txt"), root.file("script-err.txt"));
-  // The stand-in coach ends without connecting: its line is shown, and the team plays on.
+  // The coach, without its type rates file here, ends without connecting: its line is
+  // shown, and the team plays on.
   ASSERT_TRUE(waitUntil(
       [&] {
         return readFile(root.file("script-out.txt")).find("without its coach") != std::string::npos;
       },
       kTeamTimeoutMS))
       << readFile(root.file("script-out.txt")) << readFile(root.file("script-err.txt"));
-  EXPECT_NE(readFile(root.file("script-err.txt")).find("  The coach role is not built yet.\n"),
+  EXPECT_NE(readFile(root.file("script-err.txt"))
+                .find("  Cannot open configuration file: ./Configs/OurTypesRates.conf\n"),
             std::string::npos);
   script.signal(SIGINT);
   EXPECT_EQ(script.waitFor(kExitTimeoutMS), 0);
@@ -105,7 +107,8 @@ TEST(StartTeam, StartsGoalieTenPlayersAndCoachAndStopsThemAllWithBye) {
             "Player 1 connected.\nTermination Handler.\n");
   EXPECT_EQ(readFile(root.file("out/player-11.out")),
             "Player 11 connected.\nTermination Handler.\n");
-  EXPECT_EQ(readFile(root.file("out/coach.out")), "The coach role is not built yet.\n");
+  EXPECT_EQ(readFile(root.file("out/coach.out")),
+            "Cannot open configuration file: ./Configs/OurTypesRates.conf\n");
 }
 
 TEST(StartTeam, PlayerThatEndsBeforeConnectingIsShownWithItsLastLinesAndStopsTheTeam) {
