@@ -1,0 +1,155 @@
+#include "actions/withoutball/GoalieIntercept.h"
+
+#include "actions/withoutball/GoaliePositioning.h"
+#include "support/ActionScene.h"
+#include "support/GoalieScene.h"
+#include "support/InterceptScene.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace tovren {
+namespace {
+
+using support::GoalieScene;
+
+constexpr float DIR_TOLERANCE = 0.01f;  // degrees
+constexpr float POINT_TOLERANCE = 0.05f;
+
+// The catch radius is hypot(1.2, 0.5) = 1.3 with the recorded catchable area, 1.3000001 as
+// a float.
+TEST_F(GoalieScene, CatchOnlyInsideTheOpenBoxWithinReachAndNotAfterAPass) {
+  // Goalie x, y, ball x, y, the last decision was a pass, catches.
+  const float cases[][6] = {{-45, 0, -45, 0.8f, 0, 1},       {-37, 0, -36.4f, 0, 0, 0},
+                            {-40, 19, -40, 19.6f, 0, 0},     {-36, 0, -36.5f, 0, 0, 0},
+                            {-36.5f, 0, -35, 0, 0, 0},       {-45, 0, -45, 0.8f, 1, 0},
+                            {-45, 0, -45, 1.3000001f, 0, 0}, {-45, 0, -45, 1.299f, 0, 1}};
+  for (const auto& [gx, gy, bx, by, afterPass, catches] : cases) {
+    SCOPED_TRACE(::testing::Message() << gx << "," << gy << " " << bx << "," << by << afterPass);
+    placeGoalie({gx, gy}, 30);
+    placeBall({bx, by});
+    GoalieCatch action(worldModel.get());
+    action.giveLastDecide(afterPass != 0 ? DT_PASS : DT_NONE);
+    EXPECT_EQ(action.getValue(), catches != 0 ? 1000.0f : AD_MIN_VALUE);
+    action.execute(flags);
+    if (catches == 0) {
+      const auto* kick = commandAs<KickCommand>(action.getCommand());
+      ASSERT_NE(kick, nullptr);
+      EXPECT_TRUE(kick->getPower() == 100.0f && kick->getDirection() == 0.0f);
+      continue;
+    }
+    const auto* grab = commandAs<CatchCommand>(action.getCommand());
+    ASSERT_NE(grab, nullptr);
+    const float ballDir = Vector(Point(bx - gx, by - gy)).getDirection();
+    EXPECT_NEAR(grab->getDirection(), ballDir - 30, DIR_TOLERANCE);
+  }
+}
+
+// A ball resting 5 m ahead: the forward search finds it, and the two run searches fill
+// the table to their bounds.
+TEST_F(GoalieScene, SearchesStopAtTheirBounds) {
+  placeGoalie({-48, 0});
+  placeBall({-43, 0});
+  GoalieIntercept action(worldModel.get());
+  EXPECT_EQ(action.getValue(), 1000.0f);
+  ASSERT_EQ(action.getCandidatesNum(), 70);
+  // The forward search records in four steps at most, from the first that finds; only its
+  // entries wait half cycles.
+  const float firstStep = action.getCandidateTime(0);
+  for (int i = 0; i < 70; ++i) {
+    const float time = action.getCandidateTime(i);
+    EXPECT_TRUE(time == std::floor(time) || time <= firstStep + 3.5f) << i;
+  }
+  // The turn-and-run search ends at entry 29; the delayed run starts afresh and counts on.
+  EXPECT_LT(action.getCandidateTime(30), action.getCandidateTime(29));
+  for (int i = 31; i < 70; ++i) {
+    EXPECT_EQ(action.getCandidateTime(i), action.getCandidateTime(i - 1) + 1.0f) << i;
+  }
+}
+
+TEST_F(GoalieScene, NoCandidateGivesNoValueAndNoCommand) {
+  // A goalie that cannot accelerate never reaches a ball 20 m away.
+  placeGoalie({-48, 0});
+  worldModel->setBody().setType(0, support::makeFastType(0.0f, 1.05f));
+  placeBall({-28, 0});
+  GoalieIntercept action(worldModel.get());
+  EXPECT_EQ(action.getValue(), AD_MIN_VALUE);
+  action.execute(flags);
+  EXPECT_EQ(action.getCommand(), nullptr);
+}
+
+// With the ball resting at its feet the goalie's own place is the chosen point.
+TEST_F(GoalieScene, ValueIsTheBoxOfTheChosenPoint) {
+  const float cases[][3] = {
+      {-35.5f, 0, 1000}, {-35.4f, 0, -65535}, {-40, 19.5f, 1000}, {-40, -19.6f, -65535}};
+  for (const auto& [x, y, value] : cases) {
+    placeGoalie({x, y});
+    placeBall({x + 0.5f, y});
+    EXPECT_EQ(GoalieIntercept(worldModel.get()).getValue(), value) << x << "," << y;
+  }
+}
+
+// A shot from (-40, 5) that crosses x = -50 at y = 0.3 and enters the goal.
+TEST_F(GoalieScene, ChosenDashAgainstAShotGoesToTheCutPointUnlessAlongTheBody) {
+  const float shotDir = -154.83f;
+  // Body direction; whether the dash goes to the cut point (the other two are 180 and 8
+  // degrees off the shot's line).
+  const float cases[][2] = {{90, 1}, {25.17f, 0}, {shotDir + 8, 0}};
+  for (const auto& [bodyDir, cuts] : cases) {
+    SCOPED_TRACE(bodyDir);
+    placeGoalie({-50, 0}, bodyDir);
+    placeBall({-40, 5}, support::polar(2.5f, shotDir));
+    GoalieIntercept action(worldModel.get());
+    action.getValue();
+    action.execute(flags);
+    const auto* dash = commandAs<DashCommand>(action.getCommand());
+    ASSERT_NE(dash, nullptr);
+    Body body = worldModel->getBody();
+    support::simulateCycle(body, dash);
+    // Cut: the step ends on the cut point; not cut: the search's full dash.
+    const float miss = Point(body.getPos()).getDistance({-50, 0.3f});
+    EXPECT_NEAR(cuts != 0 ? miss : std::fabs(dash->getPower()), cuts != 0 ? 0 : 100,
+                POINT_TOLERANCE);
+  }
+}
+
+// Balls around the goal, at rest and shot at it, for all three goalie actions: no command
+// carries a non-finite number, and the chosen intercept is the first of the best score.
+TEST_F(GoalieScene, NoNonFiniteNumberInAnyCommandAroundTheGoal) {
+  std::ostringstream& log = support::captureMainLog();
+  GoalieCatch goalieCatch(worldModel.get());
+  GoalieIntercept intercept(worldModel.get());
+  GoaliePositioning positioning(worldModel.get());
+  AdvancedAction* actions[] = {&goalieCatch, &intercept, &positioning};
+  for (const char* mode : {"play_on", "free_kick_r", "penalty_setup_r"}) {
+    referee(mode);
+    for (float x = -52.5f; x <= -25.0f; x += 2.5f) {
+      for (float y = -35.0f; y <= 35.0f; y += 5.0f) {
+        for (float speed : {0.0f, 2.5f}) {
+          SCOPED_TRACE(::testing::Message() << mode << " " << x << "," << y << " " << speed);
+          placeGoalie({-50, 0}, y);
+          placeBall({x, y}, support::polar(speed, Vector(Point(-52.5f - x, -y)).getDirection()));
+          for (AdvancedAction* action : actions) {
+            action->getValue();
+            action->execute(flags);
+            const Command* command = action->getCommand();
+            EXPECT_EQ((command != nullptr ? command->toString() : "").find("nan"),
+                      std::string::npos);
+          }
+          const int best = intercept.getBestCandidate();
+          for (int i = 0; i < intercept.getCandidatesNum(); ++i) {
+            const float score = intercept.getCandidateScore(i);
+            EXPECT_TRUE(score < intercept.getCandidateScore(best) ||
+                        (score == intercept.getCandidateScore(best) && i >= best));
+          }
+        }
+      }
+    }
+  }
+  EXPECT_EQ(log.str().find("Non-finite"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tovren
