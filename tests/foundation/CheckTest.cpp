@@ -7,10 +7,3 @@ TEST(CheckDeathTest, FailedCheckNamesTheCondition) {
   EXPECT_DEATH(TOVREN_CHECK(value < 2), "value < 2");
   EXPECT_DEATH(TOVREN_CHECK_NAMED(value < 2, "at"), "Assertion failed: at");
 }
-
-TEST(Check, PassingCheckDoesNothing) {
-  int value = 1;
-  TOVREN_CHECK(value < 2);
-  TOVREN_CHECK_NAMED(value == 1, "at");
-  SUCCEED();
-}

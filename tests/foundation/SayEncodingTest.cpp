@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <string>
 
@@ -22,45 +23,51 @@ int packedNumber(const std::string& text) {
          5329 * SayEncoding::getCharNum(text[2]);
 }
 
-TEST(SayEncoding, AlphabetEnds) {
-  EXPECT_EQ(SayEncoding::sayCodeKey.size(), 73u);
-  EXPECT_EQ(SayEncoding::getCharNum('0'), 0);
-  EXPECT_EQ(SayEncoding::getCharNum('9'), 9);
-  EXPECT_EQ(SayEncoding::getCharNum('a'), 10);
-  EXPECT_EQ(SayEncoding::getCharNum('z'), 35);
-  EXPECT_EQ(SayEncoding::getCharNum('A'), 36);
-  EXPECT_EQ(SayEncoding::getCharNum('Z'), 61);
-  EXPECT_EQ(SayEncoding::getCharNum('-'), 62);
-  EXPECT_EQ(SayEncoding::getCharNum('('), 63);
-  EXPECT_EQ(SayEncoding::getCharNum(')'), 64);
-  EXPECT_EQ(SayEncoding::getCharNum('_'), 72);
-  EXPECT_EQ(SayEncoding::getCharNum(' '), -1);
-  EXPECT_EQ(SayEncoding::getCharNum('"'), -1);
-  EXPECT_EQ(SayEncoding::getCharNum('\0'), -1);
+TEST(SayEncoding, AlphabetNumbersEachCharacterByItsPlace) {
+  ASSERT_EQ(SayEncoding::sayCodeKey.size(), 73u);
   for (int i = 0; i < 73; ++i) EXPECT_EQ(SayEncoding::getCharNum(SayEncoding::sayCodeKey[i]), i);
+  EXPECT_EQ(SayEncoding::getCharNum('a'), 10);
+  EXPECT_EQ(SayEncoding::getCharNum('_'), 72);
+  for (char c : {' ', '"', '\0'}) EXPECT_EQ(SayEncoding::getCharNum(c), -1) << int(c);
 }
 
-TEST(SayEncoding, WeightsFillTheWholeRange) {
-  std::string out = "A";
-  SayEncoding::encodeWeight(0, 0, 1, out);
-  SayEncoding::encodeWeight(-5, 0, 1, out);
-  SayEncoding::encodeWeight(1, 0, 1, out);
-  SayEncoding::encodeWeight(7, 0, 1, out);
-  SayEncoding::encodeWeight(3, 2, 2, out);
-  EXPECT_EQ(out, "A000000______000");
-
-  float weight = 0;
+TEST(SayEncoding, PackedNumbersForEachKindOfValue) {
+  const struct Case {
+    const char* name;
+    std::function<void(std::string&)> encode;
+    int packed;
+  } cases[] = {
+      {"weight at the bottom", [](std::string& o) { SayEncoding::encodeWeight(0, 0, 1, o); }, 0},
+      {"weight below", [](std::string& o) { SayEncoding::encodeWeight(-5, 0, 1, o); }, 0},
+      {"weight at the top", [](std::string& o) { SayEncoding::encodeWeight(1, 0, 1, o); }, 389016},
+      {"weight above", [](std::string& o) { SayEncoding::encodeWeight(7, 0, 1, o); }, 389016},
+      {"empty weight range", [](std::string& o) { SayEncoding::encodeWeight(3, 2, 2, o); }, 0},
+      {"weight 73", [](std::string& o) { SayEncoding::encodeWeight(73, 0, 389016, o); }, 73},
+      {"left bottom corner", [](std::string& o) { SayEncoding::encodeObjectPosition(-53, -35, o); },
+       0},
+      {"centre", [](std::string& o) { SayEncoding::encodeObjectPosition(0, 0, o); }, 93015},
+      {"right end", [](std::string& o) { SayEncoding::encodeObjectPosition(53, 10, o); }, 119778},
+      {"last right cell", [](std::string& o) { SayEncoding::encodeObjectPosition(52.8f, 10, o); },
+       119778},
+      {"left of the field, top",
+       [](std::string& o) { SayEncoding::encodeObjectPosition(-60, 35, o); }, 185500},
+      {"beyond the top", [](std::string& o) { SayEncoding::encodeObjectPosition(0, 80, o); },
+       184705},
+      {"velocity", [](std::string& o) { SayEncoding::encodeObjectVelocity(1.0f, -90, o); }, 145080},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string out;
+    c.encode(out);
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(packedNumber(out), c.packed);
+  }
+  float x = 1, y = 1, weight = 0;
+  ASSERT_TRUE(SayEncoding::decodeObjectPosition("x000", 1, x, y));
+  EXPECT_EQ(x, -53);
+  EXPECT_EQ(y, -35);
   ASSERT_TRUE(SayEncoding::decodeWeight("___", 0, weight, -20, 60));
   EXPECT_EQ(weight, 60);
-  ASSERT_TRUE(SayEncoding::decodeWeight("x000", 1, weight, -20, 60));
-  EXPECT_EQ(weight, -20);
-}
-
-TEST(SayEncoding, ThreeCharactersLeastSignificantFirst) {
-  // 73 is written 0, 1, 0: a weight whose grid number is exactly 73.
-  std::string out;
-  SayEncoding::encodeWeight(73, 0, 389016, out);
-  EXPECT_EQ(out, "010");
 }
 
 TEST(SayEncoding, WeightRoundTripWithinOneStep) {
@@ -77,40 +84,6 @@ TEST(SayEncoding, WeightRoundTripWithinOneStep) {
   }
 }
 
-TEST(SayEncoding, PositionExamples) {
-  std::string out;
-  SayEncoding::encodeObjectPosition(-53, -35, out);
-  EXPECT_EQ(out, "000");
-  out.clear();
-  SayEncoding::encodeObjectPosition(0, 0, out);
-  EXPECT_EQ(packedNumber(out), 265 + 530 * 175);
-  EXPECT_EQ(packedNumber(out), 93015);
-  float x = 1;
-  float y = 1;
-  ASSERT_TRUE(SayEncoding::decodeObjectPosition(out, 0, x, y));
-  EXPECT_EQ(x, 0);
-  EXPECT_EQ(y, 0);
-
-  std::string at53;
-  std::string at528;
-  SayEncoding::encodeObjectPosition(53, 10, at53);
-  SayEncoding::encodeObjectPosition(52.8f, 10, at528);
-  EXPECT_EQ(at53, at528);
-  EXPECT_EQ(packedNumber(at53) % 530, 528);
-
-  out.clear();
-  SayEncoding::encodeObjectPosition(-60, 35, out);
-  EXPECT_EQ(packedNumber(out), 530 * 350);
-  ASSERT_TRUE(SayEncoding::decodeObjectPosition(out, 0, x, y));
-  EXPECT_EQ(x, -53);
-  EXPECT_EQ(y, 35);
-
-  // Beyond the top: 34.8, the last full cell.
-  out.clear();
-  SayEncoding::encodeObjectPosition(0, 80, out);
-  EXPECT_EQ(packedNumber(out) / 530, 348);
-}
-
 TEST(SayEncoding, PositionRoundTripOverTheWholeField) {
   for (float x = -53.0f; x < 53.0f; x += 0.0731f) {
     for (float y = -35.0f; y <= 35.0f; y += 0.0917f) {
@@ -124,17 +97,6 @@ TEST(SayEncoding, PositionRoundTripOverTheWholeField) {
       ASSERT_NEAR(dy, y - kPositionStep / 2, kPositionStep / 2 + kSlack) << y;
     }
   }
-}
-
-TEST(SayEncoding, VelocityExample) {
-  std::string out;
-  SayEncoding::encodeObjectVelocity(1.0f, -90, out);
-  EXPECT_EQ(packedNumber(out), 145080);
-  float speed = 0;
-  float direction = 0;
-  ASSERT_TRUE(SayEncoding::decodeObjectVelocity(out, 0, speed, direction));
-  EXPECT_EQ(speed, 1.0f);
-  EXPECT_EQ(direction, 270);
 }
 
 TEST(SayEncoding, VelocityRoundTripOverTheWholeRange) {
