@@ -124,66 +124,37 @@ TEST(FieldData, UnknownNamesFromTheNetworkAreReportedNotFatal) {
 }
 
 TEST(FieldData, PositionsAndOutwardNormalsTurnWithTheSideFactors) {
-  const struct Case {
-    const char* name;
-    int right, penalty;
-    Point flag1, flag9, flag13, flag43, goal0, line3;
-    float normals[4];
-  } cases[] = {
-      {"left",
-       1,
-       1,
-       {-52.5f, 34},
-       {-36.2f, -20},
-       {-52.5f, 7.32f},
-       {-57.5f, 30},
-       {-52.5f, 0},
-       {0, -34},
-       {180, 0, 90, -90}},
-      {"right",
-       -1,
-       1,
-       {52.5f, -34},
-       {36.2f, 20},
-       {52.5f, -7.32f},
-       {57.5f, -30},
-       {52.5f, 0},
-       {0, 34},
-       {0, 180, -90, 90}},
-      {"right at penalties",
-       -1,
-       -1,
-       {-52.5f, 34},
-       {-36.2f, -20},
-       {-52.5f, 7.32f},
-       {-57.5f, 30},
-       {-52.5f, 0},
-       {0, -34},
-       {180, 0, 90, -90}},
-  };
   const struct {
     int id;
     Point position;
-  } flags[] = {{0, {0, 0}},           {6, {52.5f, -34}}, {11, {36.2f, 0}},
-               {16, {52.5f, -7.32f}}, {17, {-57.5f, 0}}, {20, {0, -39}}};
-  for (const auto& flag : flags) {
-    SCOPED_TRACE(flag.id);
-    expectPoint(FieldData().getFlagPos(flag.id), flag.position.x, flag.position.y);
-  }
-  expectPoint(FieldData().getGoalPos(1), 52.5f, 0);
-  expectPoint(FieldData().getLinePos(0), -52.5f, 0);
+  } flags[] = {{0, {0, 0}},      {1, {-52.5f, 34}},     {6, {52.5f, -34}},     {9, {-36.2f, -20}},
+               {11, {36.2f, 0}}, {13, {-52.5f, 7.32f}}, {16, {52.5f, -7.32f}}, {17, {-57.5f, 0}},
+               {20, {0, -39}},   {43, {-57.5f, 30}}};
+  const float normals[2][4] = {{180, 0, 90, -90}, {0, 180, -90, 90}};
+  const struct Case {
+    const char* name;
+    int right, penalty;
+    bool turned;
+  } cases[] = {{"left", 1, 1, false},
+               {"right", -1, 1, true},
+               {"right at penalties", -1, -1, false},
+               {"left at penalties", 1, -1, true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FieldData field;
     field.setRightSideRate(c.right);
     field.setPenaltySideRate(c.penalty);
-    expectPoint(field.getFlagPos(1), c.flag1.x, c.flag1.y);
-    expectPoint(field.getFlagPos(9), c.flag9.x, c.flag9.y);
-    expectPoint(field.getFlagPos(13), c.flag13.x, c.flag13.y);
-    expectPoint(field.getFlagPos(43), c.flag43.x, c.flag43.y);
-    expectPoint(field.getGoalPos(0), c.goal0.x, c.goal0.y);
-    expectPoint(field.getLinePos(3), c.line3.x, c.line3.y);
-    for (int line = 0; line < 4; ++line) EXPECT_EQ(field.getPrependOrient(line), c.normals[line]);
+    const float sign = c.turned ? -1.0f : 1.0f;
+    for (const auto& flag : flags) {
+      expectPoint(field.getFlagPos(flag.id), sign * flag.position.x, sign * flag.position.y);
+    }
+    expectPoint(field.getGoalPos(0), sign * -52.5f, 0);
+    expectPoint(field.getGoalPos(1), sign * 52.5f, 0);
+    expectPoint(field.getLinePos(0), sign * -52.5f, 0);
+    expectPoint(field.getLinePos(3), 0, sign * -34);
+    for (int line = 0; line < 4; ++line) {
+      EXPECT_EQ(field.getPrependOrient(line), normals[c.turned][line]) << line;
+    }
   }
 }
 
