@@ -35,6 +35,10 @@ struct ReplayDifferences {
   // "EndInf" records that differ, allowed only in the cycle of a dropped emergency and
   // the cycle after it (what was not sent there may be sent later or not at all).
   int changedEndInfs = 0;
+  // "EndInf" records of cycles in which nothing was decided online: a loaded machine
+  // handed that cycle's messages over in one burst with the next cycle's, which a replay,
+  // message by message, does not repeat.
+  int burstCycles = 0;
   // Empty when there is no other difference.
   std::string mismatch;
 };
