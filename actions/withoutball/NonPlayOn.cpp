@@ -45,10 +45,10 @@ constexpr unsigned int BACK_BALL_MOVE_REMAIN_CYCLES = 198;
 const Point CATCH_HOME_POINTS[POSTS_NUM + 1] = {{0, 0},   {-47, 0},  {-33, -22}, {-33, 0},
                                                 {-33, 8}, {-33, 28}, {-18, 28},  {-18, -18},
                                                 {-30, 7}, {-2, 7},   {-2, -15},  {-2, 28}};
-const Point GOAL_KICK_HOME_POINTS_BALL_LEFT[POSTS_NUM + 1] = {
+const Point GOAL_KICK_HOME_POINTS_BALL_Y_ABOVE_0[POSTS_NUM + 1] = {
     {0, 0},    {-47, 0},   {-30, -20}, {-33, -2}, {-39, 11}, {-30, 20},
     {-18, 15}, {-10, -15}, {-33, 11},  {-1, 0},   {-1, -20}, {-1, 20}};
-const Point GOAL_KICK_HOME_POINTS_BALL_RIGHT[POSTS_NUM + 1] = {
+const Point GOAL_KICK_HOME_POINTS_BALL_Y_NOT_ABOVE_0[POSTS_NUM + 1] = {
     {0, 0},    {-47, 0},   {-30, -20}, {-39, -11}, {-33, 2},  {-30, 20},
     {-18, 15}, {-10, -15}, {-33, -11}, {-1, 0},    {-1, -20}, {-1, 20}};
 // The goalkeeper kicks out from here; within the distance it stands there.
@@ -98,6 +98,11 @@ SetPlayAction::SetPlayAction(const WorldModel* worldModel) : AdvancedAction(worl
 
 SetPlayAction::~SetPlayAction() = default;
 
+float SetPlayAction::getValue() {
+  withdraw();
+  return SET_PLAY_VALUE;
+}
+
 void SetPlayAction::publishBuilt(std::unique_ptr<Command> built) {
   preparedCommand = built ? std::move(built) : std::make_unique<EmptyCommand>();
   publish(preparedCommand.get());
@@ -112,11 +117,6 @@ Point NonPlayOnBeforeKickOff::getMovePoint(unsigned int uniNum) {
 
 Point NonPlayOnBeforeKickOff::getMovePoint() const {
   return getMovePoint(worldModel->getBody().getUniNum());
-}
-
-float NonPlayOnBeforeKickOff::getValue() {
-  withdraw();
-  return SET_PLAY_VALUE;
 }
 
 void NonPlayOnBeforeKickOff::execute(SayDecisionFlags&) {
@@ -174,11 +174,6 @@ void NonPlayOnGotoKick::execute(SayDecisionFlags&) {
 
 NonPlayOnBackBall::NonPlayOnBackBall(const WorldModel* worldModel) : SetPlayAction(worldModel) {}
 
-float NonPlayOnBackBall::getValue() {
-  withdraw();
-  return SET_PLAY_VALUE;
-}
-
 void NonPlayOnBackBall::execute(SayDecisionFlags&) {
   withdraw();
   const Body& body = worldModel->getBody();
@@ -199,17 +194,13 @@ GoalieCatchOffense::GoalieCatchOffense(const WorldModel* worldModel) : SetPlayAc
 Point GoalieCatchOffense::getHomePoint(unsigned int uniNum) const {
   const unsigned int post = postOf(uniNum);
   if (worldModel->getPlayMode() != PM_OUR_GOAL_KICK) return CATCH_HOME_POINTS[post];
-  return worldModel->getBall().getPos().getY() > 0.0f ? GOAL_KICK_HOME_POINTS_BALL_LEFT[post]
-                                                      : GOAL_KICK_HOME_POINTS_BALL_RIGHT[post];
+  return worldModel->getBall().getPos().getY() > 0.0f
+             ? GOAL_KICK_HOME_POINTS_BALL_Y_ABOVE_0[post]
+             : GOAL_KICK_HOME_POINTS_BALL_Y_NOT_ABOVE_0[post];
 }
 
 Point GoalieCatchOffense::getHomePoint() const {
   return getHomePoint(worldModel->getBody().getUniNum());
-}
-
-float GoalieCatchOffense::getValue() {
-  withdraw();
-  return SET_PLAY_VALUE;
 }
 
 void GoalieCatchOffense::execute(SayDecisionFlags&) {

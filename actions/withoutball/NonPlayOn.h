@@ -19,6 +19,9 @@ class SetPlayAction : public AdvancedAction {
   explicit SetPlayAction(const WorldModel* worldModel);
   ~SetPlayAction() override;
 
+  // Withdraws the published command; 100.
+  float getValue() override;
+
  protected:
   // Keeps the built command (an EmptyCommand for null) and publishes a copy of it.
   void publishBuilt(std::unique_ptr<Command> built);
@@ -35,8 +38,6 @@ class NonPlayOnBeforeKickOff : public SetPlayAction {
   explicit NonPlayOnBeforeKickOff(const WorldModel* worldModel);
 
   void execute(SayDecisionFlags& sayFlags) override;
-  // Withdraws the published command; 100.
-  float getValue() override;
   DecideType getType() const override { return DT_NON_PLAY_ON_BEFORE_KICK_OFF; }
 
   void setIsKicker(bool value) { isKicker = value; }
@@ -78,8 +79,6 @@ class NonPlayOnBackBall : public SetPlayAction {
   explicit NonPlayOnBackBall(const WorldModel* worldModel);
 
   void execute(SayDecisionFlags& sayFlags) override;
-  // Withdraws the published command; 100.
-  float getValue() override;
   DecideType getType() const override { return DT_NON_PLAY_ON_BACK_BALL; }
 
   // Always 0 after execute().
@@ -97,8 +96,6 @@ class GoalieCatchOffense : public SetPlayAction {
   explicit GoalieCatchOffense(const WorldModel* worldModel);
 
   void execute(SayDecisionFlags& sayFlags) override;
-  // Withdraws the published command; 100.
-  float getValue() override;
   DecideType getType() const override { return DT_GOALIE_CATCH_OFFENSE; }
 
   // The goalkeeper's last execute(): 1 moved to its point, 0 already there. A field
