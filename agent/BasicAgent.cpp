@@ -397,13 +397,18 @@ bool BasicAgent::sigSegVHandler() { reportSegmentationFault(); }
 bool BasicAgent::sigIOHandler() {
   // The handlers are installed before the link exists.
   if (!connection) return true;
-  std::string text;
-  for (int count = 0; count < kMaxDatagramsPerBurst && !stopRequested; ++count) {
-    if (connection->receive(text) != 1) break;
-    dispatch(text);
-  }
+  drainLink(*connection, stopRequested, [this](const std::string& text) { dispatch(text); });
   decide();
   return !stopRequested;
+}
+
+void BasicAgent::drainLink(Connection& link, const bool& stopRequested,
+                           const std::function<void(const std::string&)>& dispatch) {
+  std::string text;
+  for (int count = 0; count < kMaxDatagramsPerBurst && !stopRequested; ++count) {
+    if (link.receive(text) != 1) break;
+    dispatch(text);
+  }
 }
 
 std::unique_ptr<SExpression> BasicAgent::parseDatagram(const std::string& text) {

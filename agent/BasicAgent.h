@@ -133,6 +133,10 @@ class BasicAgent : public SignalHandled {
   static bool reportStop(const char* text);
   // The fault message on standard output with one raw write, then status 1 at once.
   [[noreturn]] static void reportSegmentationFault();
+  // Hands every pending datagram of the link to dispatch, until the link is empty, the
+  // stop is requested or the burst cap is reached (the rest waits for the next SIGIO).
+  static void drainLink(Connection& link, const bool& stopRequested,
+                        const std::function<void(const std::string&)>& dispatch);
   // The datagram's first list, or null (logged in "MainLog") when it is none whose
   // element 0 is an atom. Text after the list is logged and ignored.
   static std::unique_ptr<SExpression> parseDatagram(const std::string& text);

@@ -24,10 +24,6 @@ const std::vector<TypedSetting> kTypedSettings = {
     {"AgentLog", "OffLogToFile", false},
 };
 
-// The server sends a few datagrams per cycle; a flood cannot hold the handler longer
-// than this, and what is left is read at the next SIGIO.
-constexpr int kMaxDatagramsPerBurst = 10000;
-
 struct MessageOperation {
   const char* header;
   void (BasicCoach::*operation)(const SExpression&);
@@ -126,11 +122,8 @@ bool BasicCoach::sigSegVHandler() { BasicAgent::reportSegmentationFault(); }
 bool BasicCoach::sigIOHandler() {
   // The handlers are installed before the link exists.
   if (!connection) return true;
-  std::string text;
-  for (int count = 0; count < kMaxDatagramsPerBurst && !stopRequested; ++count) {
-    if (connection->receive(text) != 1) break;
-    dispatch(text);
-  }
+  BasicAgent::drainLink(*connection, stopRequested,
+                        [this](const std::string& text) { dispatch(text); });
   decide();
   return !stopRequested;
 }
