@@ -162,6 +162,7 @@ void ConfigFile::readFile(const std::string& path) {
   if (!fin) {
     throw UserError("Cannot open configuration file: " + path);
   }
+  this->path = path;
 
   // Map nodes never move, so the current group can be held by pointer.
   ConfigGroup* current = &groups[""];
@@ -227,6 +228,15 @@ const ConfigGroup& ConfigFile::operator[](const std::string& name) const {
   const auto it = groups.find(name);
   TOVREN_CHECK(it != groups.end());
   return it->second;
+}
+
+const ConfigValue& ConfigFile::need(const std::string& group, const std::string& key) const {
+  const auto it = groups.find(group);
+  if (it == groups.end() || !it->second.has(key)) {
+    throw UserError((path.empty() ? std::string("configuration") : path) + ": [" + group + "] " +
+                    key + " is missing");
+  }
+  return it->second[key];
 }
 
 bool ConfigFile::setByArguments(int argc, char** argv) {

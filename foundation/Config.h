@@ -85,6 +85,10 @@ class ConfigFile {
   // A missing group stops the process.
   ConfigGroup& operator[](const std::string& name);
   const ConfigGroup& operator[](const std::string& name) const;
+  // The value of a key that a reader cannot do without: a missing group or key is the
+  // user's mistake in the file last read, so it throws a UserError naming the file, the
+  // group and the key. Readers ask for every key at start-up.
+  const ConfigValue& need(const std::string& group, const std::string& key) const;
 
   // Applies the command-line options argv[1..argc-1]. On the first argument it does
   // not accept it prints the usage text and returns false; earlier settings stay.
@@ -95,6 +99,7 @@ class ConfigFile {
 
  private:
   std::map<std::string, ConfigGroup> groups;
+  std::string path;  // the file read last, named when a needed key is missing
 };
 
 // Handle on the process-wide store of configuration files. Every handle shares one

@@ -142,6 +142,13 @@ TEST(ConfigFile, UsersMistakesNameFileLineGroupAndKeyOrTheOption) {
       file["Server"]["Flag"].readBool();
     };
   };
+  const auto need = [&directory](const char* text, const char* group,
+                                 const char* key) -> std::function<void()> {
+    return [&directory, text, group, key] {
+      directory.write("m.conf", text);
+      ConfigFile(directory.file("m.conf")).need(group, key);
+    };
+  };
   const auto apply = [](const char* option, const char* value) -> std::function<void()> {
     return [option, value] {
       ConfigFile agent;
@@ -153,7 +160,7 @@ TEST(ConfigFile, UsersMistakesNameFileLineGroupAndKeyOrTheOption) {
   };
   const struct Case {
     std::function<void()> act;
-    std::string message;  // after the file's path where it starts with a blank
+    std::string message;  // after the file's path where it starts with a blank or a colon
   } cases[] = {
       // A carriage return of a DOS line end is text.
       {read("[Server]\r\nHostName = a\r\n"),
@@ -167,6 +174,9 @@ TEST(ConfigFile, UsersMistakesNameFileLineGroupAndKeyOrTheOption) {
        " line 3, [Server] Ratio: \"x\" is not a number"},
       {read("[Server]\nPlayerPort = 1\nRatio = 1 2\nFlag = maybe\n"),
        " line 4, [Server] Flag: \"maybe\" is not true, false, 1 or 0"},
+      {need("[Server]\nPlayerPort = 1\n", "Server", "Ratio"), ": [Server] Ratio is missing"},
+      {need("[Server]\nPlayerPort = 1\n", "Public", "PlayerPort"),
+       ": [Public] PlayerPort is missing"},
       {[&directory] { ConfigFile(directory.file("none.conf")); },
        "Cannot open configuration file: " + directory.file("none.conf")},
       {apply("--player-port", "abc"), "option --player-port: \"abc\" is not a whole number"},
@@ -178,7 +188,8 @@ TEST(ConfigFile, UsersMistakesNameFileLineGroupAndKeyOrTheOption) {
       c.act();
       ADD_FAILURE() << "no error";
     } catch (const UserError& error) {
-      EXPECT_EQ(error.what(), c.message[0] == ' ' ? path + c.message : c.message);
+      EXPECT_EQ(error.what(),
+                c.message[0] == ' ' || c.message[0] == ':' ? path + c.message : c.message);
     }
   }
 }
