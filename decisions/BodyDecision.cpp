@@ -52,6 +52,10 @@ int BodyDecision::decide(int quickLevel) {
   return winner.getType();
 }
 
+std::unique_ptr<Command> BodyDecision::takeCommand() { return std::move(command); }
+
+void BodyDecision::setCommand(std::unique_ptr<Command> decided) { command = std::move(decided); }
+
 void BodyDecision::resetQuickLevels() {
   std::fill(quickLevels.begin(), quickLevels.end(), AD_DISABLED_QUICK_LEVEL);
 }

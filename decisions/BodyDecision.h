@@ -36,7 +36,7 @@ class BodyDecision {
   // chose nothing. The decision holds it until the agent takes it.
   const Command* getCommand() const { return command.get(); }
   // Hands the command over to the agent's body slot, which owns it from then on.
-  std::unique_ptr<Command> takeCommand() { return std::move(command); }
+  std::unique_ptr<Command> takeCommand();
 
   void resetQuickLevels();
   void resetValues();
@@ -48,7 +48,7 @@ class BodyDecision {
   // Takes the action over for the decision's lifetime; it is valued in the order added.
   void addAdvancedAction(AdvancedAction* action, AdvancedActionWeights weights, int quickLevel);
   // For a subclass that decides by itself without weighing.
-  void setCommand(std::unique_ptr<Command> decided) { command = std::move(decided); }
+  void setCommand(std::unique_ptr<Command> decided);
 
   std::unique_ptr<Command> command;
   std::vector<std::unique_ptr<AdvancedAction>> advancedActions;
