@@ -33,9 +33,12 @@ const char* const kConfigPath = "./Configs/Agent.conf";
 
 // The numbers and switches of "Agent" that the player reads.
 const std::vector<TypedSetting> kTypedSettings = {
-    {"Server", "PlayerPort", true},      {"Server", "OfflinePlayer", false},
-    {"Public", "IsGoalie", false},       {"Public", "UniformNum", true},
-    {"Public", "LatestTrick", false},    {"AgentLog", "LogToFile", false},
+    {"Server", "PlayerPort", true, kMinPort, kMaxPort},
+    {"Server", "OfflinePlayer", false},
+    {"Public", "IsGoalie", false},
+    {"Public", "UniformNum", true},
+    {"Public", "LatestTrick", false},
+    {"AgentLog", "LogToFile", false},
     {"AgentLog", "OffLogToFile", false},
 };
 
@@ -117,7 +120,7 @@ void BasicAgent::configure(int argc, char** argv, const std::vector<TypedSetting
   for (const TypedSetting& setting : typed) {
     const ConfigValue& value = agent[setting.group][setting.key];
     if (setting.isNumber) {
-      value.readInt();
+      value.readInt(setting.low, setting.high);
     } else {
       value.readBool();
     }

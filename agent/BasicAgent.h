@@ -2,6 +2,7 @@
 
 #include "foundation/SignalHandled.h"
 
+#include <climits>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -24,8 +25,14 @@ class WorldModel;
 struct TypedSetting {
   const char* group;
   const char* key;
-  bool isNumber;  // else a switch
+  bool isNumber;      // else a switch
+  int low = INT_MIN;  // the numbers taken
+  int high = INT_MAX;
 };
+
+// The ports a UDP link can address.
+constexpr int kMinPort = 1;
+constexpr int kMaxPort = 65535;
 
 // One line of an offline log as the replay reads it: "  0042. RecStr: (see 12 ...)".
 struct OfflineLogEntry {

@@ -18,7 +18,7 @@ namespace {
 
 // The numbers and switches of "Agent" that the coach reads.
 const std::vector<TypedSetting> kTypedSettings = {
-    {"Server", "CoachPort", true},
+    {"Server", "CoachPort", true, kMinPort, kMaxPort},
     {"Server", "OfflinePlayer", false},
     {"AgentLog", "LogToFile", false},
     {"AgentLog", "OffLogToFile", false},

@@ -105,6 +105,13 @@ int ConfigValue::readInt() const {
   refuse("\"" + value + "\" is not a whole number");
 }
 
+int ConfigValue::readInt(int low, int high) const {
+  const int number = readInt();
+  if (number >= low && number <= high) return number;
+  refuse("\"" + value + "\" is not between " + std::to_string(low) + " and " +
+         std::to_string(high));
+}
+
 float ConfigValue::readFloat(int i) const {
   const std::string& text = (*this)[i].asString();
   char* end = nullptr;

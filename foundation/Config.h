@@ -33,6 +33,8 @@ class ConfigValue {
   // wholly of the kind ("12x" is no number) throws a UserError that names its origin and
   // its text. readFloat reads token i.
   int readInt() const;
+  // readInt() for a number that must lie in low..high (both taken).
+  int readInt(int low, int high) const;
   float readFloat(int i = 0) const;
   bool readBool() const;
   // Throws a UserError naming the value's origin and what is wrong with it; a value

@@ -91,6 +91,15 @@ TEST(Main, UsersMistakePrintsOneLineNamingItAndExitsWithOne) {
   };
   const Case cases[] = {
       {{"--player-port", "abc"}, "", "option --player-port: \"abc\" is not a whole number"},
+      {{"--player-port", "70000"},
+       "",
+       "option --player-port: \"70000\" is not between 1 and 65535"},
+      {{"--coach", "--coach-port", "-1"},
+       "",
+       "option --coach-port: \"-1\" is not between 1 and 65535"},
+      {{"--coach"},
+       "[Server]\nCoachPort = 0\n",
+       "./Configs/Agent.conf line 2, [Server] CoachPort: \"0\" is not between 1 and 65535"},
       {{"--host", "nosuchhost.invalid"}, "", "Unknown host: nosuchhost.invalid"},
       {{}, std::nullopt, "Cannot open configuration file: ./Configs/Agent.conf"},
       {{},

@@ -137,7 +137,7 @@ TEST(ConfigFile, UsersMistakesNameFileLineGroupAndKeyOrTheOption) {
     return [&directory, text] {
       directory.write("m.conf", text);
       const ConfigFile file(directory.file("m.conf"));
-      file["Server"]["PlayerPort"].readInt();
+      file["Server"]["PlayerPort"].readInt(1, 65535);
       file["Server"]["Ratio"].readFloat(1);
       file["Server"]["Flag"].readBool();
     };
@@ -172,6 +172,12 @@ TEST(ConfigFile, UsersMistakesNameFileLineGroupAndKeyOrTheOption) {
        " line 2, [Server] PlayerPort: \"six\" is not a whole number"},
       {read("[Server]\nPlayerPort = 1\nRatio = 1 x\n"),
        " line 3, [Server] Ratio: \"x\" is not a number"},
+      {read("[Server]\nPlayerPort = 0\n"),
+       " line 2, [Server] PlayerPort: \"0\" is not between 1 and 65535"},
+      {read("[Server]\nPlayerPort = 65535\nRatio = 1 x\n"),
+       " line 3, [Server] Ratio: \"x\" is not a number"},
+      {read("[Server]\nPlayerPort = 65536\n"),
+       " line 2, [Server] PlayerPort: \"65536\" is not between 1 and 65535"},
       {read("[Server]\nPlayerPort = 1\nRatio = 1 2\nFlag = maybe\n"),
        " line 4, [Server] Flag: \"maybe\" is not true, false, 1 or 0"},
       {need("[Server]\nPlayerPort = 1\n", "Server", "Ratio"), ": [Server] Ratio is missing"},
