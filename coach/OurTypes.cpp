@@ -83,10 +83,10 @@ struct RateGroup {
 const RateGroup mainRates = {"MainRates", 1, 0};
 const RateGroup postRates = {"PostRates", OurTypes::rateColumns - 1, 1};
 
-// A line with too few numbers is the user's mistake, so the stop names the file, group
-// and key instead of an index deep in the store.
+// A missing key or a line with too few numbers is the user's mistake, so the stop names
+// the file, group and key instead of a lookup or an index deep in the store.
 float readRate(const RateGroup& group, int row, int token) {
-  const ConfigValue& value = config["OurTypes"][group.name][parameters[row].rateKey];
+  const ConfigValue& value = config["OurTypes"].need(group.name, parameters[row].rateKey);
   if (value.size() < group.tokens) {
     value.refuse("holds fewer than " + std::to_string(group.tokens) + " numbers");
   }

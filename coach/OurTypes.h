@@ -30,8 +30,8 @@ class OurTypes : public Task {
   OurTypes(const CoachWorldModel* worldModel, const CoachWorldModelHistory& history);
   ~OurTypes() override;
 
-  // Fills every cell of the rates from the file; a file that lacks any of them stops the
-  // process.
+  // Fills every cell of the rates from the file; a file that lacks any of them, or holds
+  // a value of the wrong kind, throws a UserError naming the file, group and key.
   void loadOurTypesRates();
   float getRate(int row, int column) const { return rates[row][column]; }
 

@@ -26,6 +26,10 @@ namespace {
 constexpr const char* PASS_FACTORS_PATH = "./Configs/PassFactors.conf";
 constexpr const char* PASS_CONFIG = "Pass";
 constexpr const char* GLOBAL_VARS = "GlobalVars";
+constexpr const char* LOG_LEVEL = "LogLevel";
+constexpr const char* GLOBAL_RATES[] = {"CrossRate",        "CrossAlpha",       "OffenseRate",
+                                        "OffenseAlpha",     "SecureBallRate",   "SecureBallAlpha",
+                                        "BreakOffsideRate", "BreakOffsideAlpha"};
 
 // The groups of the file in row order, and the keys of a row in field order.
 struct FactorRow {
@@ -413,10 +417,13 @@ void Pass::loadPassFactors() {
   ConfigFile& file = config[PASS_CONFIG];
   file.setByFile(PASS_FACTORS_PATH);
 
+  // Every key is there and of its kind before any is used, so each valuing may read them.
+  file.need(GLOBAL_VARS, LOG_LEVEL).readInt();
+  for (const char* key : GLOBAL_RATES) file.need(GLOBAL_VARS, key).readFloat();
   // Every key is counted before any is read, so a short one is named as such.
   for (const FactorRow& row : FACTOR_ROWS) {
     for (const FactorKey& key : FACTOR_KEYS) {
-      const ConfigValue& value = file[row.group][key.key];
+      const ConfigValue& value = file.need(row.group, key.key);
       if (value.size() < static_cast<int>(PASS_KINDS_NUM)) {
         value.refuse("needs one number for each of the 4 pass kinds");
       }
@@ -426,24 +433,25 @@ void Pass::loadPassFactors() {
     for (const FactorRow& row : FACTOR_ROWS) {
       for (const FactorKey& key : FACTOR_KEYS) {
         passFactors[kind].*row.row.*key.field =
-            file[row.group][key.key].readFloat(static_cast<int>(kind));
+            file.need(row.group, key.key).readFloat(static_cast<int>(kind));
       }
     }
   }
 }
 
 void Pass::calculateGlobalVars() {
-  const ConfigGroup& vars = config[PASS_CONFIG][GLOBAL_VARS];
+  const ConfigFile& file = config[PASS_CONFIG];
+  const auto rate = [&file](const char* key) { return file.need(GLOBAL_VARS, key).readFloat(); };
   // Negative levels count as "not 0" like any other.
-  logLevel = static_cast<unsigned int>(vars["LogLevel"].asInt());
-  crossRate = vars["CrossRate"].readFloat();
-  crossAlpha = vars["CrossAlpha"].readFloat();
-  offenseRate = vars["OffenseRate"].readFloat();
-  offenseAlpha = vars["OffenseAlpha"].readFloat();
-  secureBallRate = vars["SecureBallRate"].readFloat();
-  secureBallAlpha = vars["SecureBallAlpha"].readFloat();
-  breakOffsideRate = vars["BreakOffsideRate"].readFloat();
-  breakOffsideAlpha = vars["BreakOffsideAlpha"].readFloat();
+  logLevel = static_cast<unsigned int>(file.need(GLOBAL_VARS, LOG_LEVEL).readInt());
+  crossRate = rate("CrossRate");
+  crossAlpha = rate("CrossAlpha");
+  offenseRate = rate("OffenseRate");
+  offenseAlpha = rate("OffenseAlpha");
+  secureBallRate = rate("SecureBallRate");
+  secureBallAlpha = rate("SecureBallAlpha");
+  breakOffsideRate = rate("BreakOffsideRate");
+  breakOffsideAlpha = rate("BreakOffsideAlpha");
   if (worldModel->getBall().getPos().getX() < CROSS_MIN_BALL_X) crossRate = 0.0f;
 }
 

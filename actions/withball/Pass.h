@@ -147,7 +147,9 @@ class Pass : public AdvancedAction {
   // The kick of the last choice, owned by its fan; null when it came from no fan.
   const KickInterceptCalculate* getPassInterCalc() const { return passInterCalc; }
 
-  // (Re)reads the factor file into the store and the four factor records.
+  // (Re)reads the factor file into the store and the four factor records. A missing
+  // group or key, or a value of the wrong kind, throws a UserError naming the file,
+  // group and key.
   void loadPassFactors();
   // Takes the log level, rates and alphas from the store; no crosses far from the goal.
   void calculateGlobalVars();

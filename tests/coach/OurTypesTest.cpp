@@ -101,23 +101,33 @@ TEST(OurTypes, RatesFileFillsEveryCellFromItsGroupKeyAndToken) {
               cell % 7 ? 10 * (cell / 7) + cell % 7 : cell / 7);
 }
 
-TEST(OurTypesDeathTest, IncompleteRatesFileStopsAtStartUp) {
-  // No EffortMin in PostRates.
-  const std::string rates =
-      "[MainRates]\n" + lines(false, 0, 11) + "[PostRates]\n" + lines(true, 0, 10);
-  // A user's mistake ends the run with its line, as main does.
-  EXPECT_DEATH(
-      {
-        try {
-          Coach(rates + lines(true, 10, 11) + "KickRand = 1 2 3 4 5", false);
-        } catch (const UserError& error) {
-          std::fputs(error.what(), stderr);
-          std::exit(1);
-        }
-      },
-      "OurTypesRates.conf line 25, \\[PostRates\\] KickRand: holds fewer than 6 numbers");
-  // The store's own stop, whose wording is the store's.
-  EXPECT_DEATH(Coach(rates, false), "");
+TEST(OurTypesDeathTest, IncompleteRatesFileStopsAtStartUpNamingFileGroupAndKey) {
+  const std::string main = "[MainRates]\n" + lines(false, 0, 11);
+  const std::string post = "[PostRates]\n" + lines(true, 0, 10);
+  const struct Case {
+    std::string rates;
+    const char* line;
+  } cases[] = {
+      {main + post + lines(true, 10, 11) + "KickRand = 1 2 3 4 5",
+       "OurTypesRates.conf line 25, \\[PostRates\\] KickRand: holds fewer than 6 numbers"},
+      {main + post, "^\\./Configs/OurTypesRates.conf: \\[PostRates\\] EffortMin is missing"},
+      {post + lines(true, 10, 11),
+       "^\\./Configs/OurTypesRates.conf: \\[MainRates\\] PlayerSpeedMax is missing"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    // A user's mistake ends the run with its line, as main does.
+    EXPECT_EXIT(
+        {
+          try {
+            Coach(c.rates, false);
+          } catch (const UserError& error) {
+            std::fputs(error.what(), stderr);
+            std::exit(1);
+          }
+        },
+        testing::ExitedWithCode(1), c.line);
+  }
 }
 
 // Only the parameter of the case counts, at twice its score.
