@@ -206,20 +206,8 @@ float Clear::getDefenseValue() {
                       std::fabs(ball.getPos().getY()) < DEFENSE_MAX_BALL_Y;
   if (!inZone && !body.isGoalie()) return AD_MIN_VALUE;
 
-  // Large, so on the heap; the players are gathered once for all nine races.
-  auto race = std::make_unique<InterceptCalculate>();
-  race->startSession(1, nullptr, nullptr);
-  race->updateByWorldModel(worldModel, false, false, false);
-  race->setTmmSlowDashPower(20.0f);
-  race->setTmmFastDashPower(80.0f);
-  race->setTmmDirectDashPower(100.0f);
-  race->setTmmSeeBallDelay(2);
-  race->setTmmPosDevRate(0.8f);
-  race->setOppSlowDashPower(20.0f);
-  race->setOppFastDashPower(90.0f);
-  race->setOppDirectDashPower(100.0f);
-  race->setOppSeeBallDelay(1);
-  race->setOppPosDevRate(0.8f);
+  // The players are gathered once for all nine races.
+  const std::unique_ptr<InterceptCalculate> race = startDefenseRace(worldModel);
 
   const float ax = body.getPos().getX();
   const float ay = body.getPos().getY();
@@ -271,6 +259,24 @@ float Clear::getDefenseValue() {
   const float w = getDangerWeight(chosen.weight, chosen.teammateFirst);
   if (body.isGoalie() || w > DEFENSE_CLEAR_WEIGHT) return CLEAR_VALUE;
   return w;
+}
+
+std::unique_ptr<InterceptCalculate> Clear::startDefenseRace(const WorldModel* worldModel) {
+  auto race = std::make_unique<InterceptCalculate>();
+  race->startSession(1, nullptr, nullptr);
+  // A player's reach is fixed when he is added: the tuning comes first.
+  race->setTmmSlowDashPower(20.0f);
+  race->setTmmFastDashPower(80.0f);
+  race->setTmmDirectDashPower(100.0f);
+  race->setTmmSeeBallDelay(2);
+  race->setTmmPosDevRate(0.8f);
+  race->setOppSlowDashPower(20.0f);
+  race->setOppFastDashPower(90.0f);
+  race->setOppDirectDashPower(100.0f);
+  race->setOppSeeBallDelay(1);
+  race->setOppPosDevRate(0.8f);
+  race->updateByWorldModel(worldModel, false, false, false);
+  return race;
 }
 
 float Clear::getDangerWeight(float w, bool teammateFirst) const {

@@ -11,6 +11,7 @@
 namespace tovren {
 
 class Command;
+class InterceptCalculate;
 
 // With an opponent at the ball it kicks at once: beside the goal near it, else ahead of the
 // best-placed teammate. Near the own goal, or as the goalie, it races nine kicks against
@@ -33,6 +34,9 @@ class Clear : public AdvancedAction {
   // The weight of a defensive kick whose race a teammate, or an opponent, wins at x.
   static float getTmmRaceWeight(float interceptX);
   static float getOppRaceWeight(float interceptX);
+  // The session of the defence's races: the agent, the teammates and the opponents of the
+  // world model, each tuned for the race as he is added. Large, so on the heap.
+  static std::unique_ptr<InterceptCalculate> startDefenseRace(const WorldModel* worldModel);
 
  private:
   // One target a clearance may kick at.

@@ -5,6 +5,7 @@
 #include "support/InterceptScene.h"
 #include "support/KickScene.h"
 #include "support/WorldModelScene.h"
+#include "worldmodel/InterceptCalculate.h"
 #include "worldmodel/Player.h"
 #include "worldmodel/WorldModel.h"
 
@@ -176,6 +177,50 @@ TEST_F(ClearScene, WithoutAPossibleKickTheDefenceKicksBlindToTheAgentsSide) {
     EXPECT_FLOAT_EQ(kickDir, dir);
     EXPECT_TRUE(flags.beforePass);
     EXPECT_FALSE(flags.suggestPass);
+  }
+}
+
+// The race's tuning holds for every player it gathers: against the session's defaults for a
+// kick, reactions are slower, teammates run slower and a doubtful place widens the reach.
+TEST_F(ClearScene, DefenceRaceTunesThePlayersItGathers) {
+  struct Case {
+    const char* name;
+    TeamId team;
+    float posDeviation;  // metres
+    bool tunedLater;     // the tuned race ends later than the default one, else earlier
+  };
+  const Case cases[] = {
+      {"opponent reacting a cycle later", TID_OPPONENT, 0.0f, true},
+      {"teammate at 80 power", TID_TEAMMATE, 0.0f, true},
+      {"teammate of doubtful place", TID_TEAMMATE, 3.0f, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    placeAgent(-40.0f, 0.0f);
+    support::placeFullPlayer(*worldModel, c.team, 6, -20.0f, 8.0f).setPosDeviation(c.posDeviation);
+    const Ball kicked = support::makeSceneBall(Point(-39.5f, 0.0f), Vector(Point(2.5f, 0.0f)));
+    unsigned int cycles[2] = {};
+    for (int tuned = 0; tuned < 2; ++tuned) {
+      std::unique_ptr<InterceptCalculate> race = std::make_unique<InterceptCalculate>();
+      if (tuned) {
+        race = Clear::startDefenseRace(worldModel.get());
+      } else {
+        race->startSession(1, nullptr, nullptr);
+        race->updateByWorldModel(worldModel.get(), false, false, false);
+      }
+      race->setVirtualBall(kicked);
+      race->setKickCycles(1);
+      race->run();
+      ASSERT_TRUE(race->existFastestPlayer());
+      EXPECT_EQ(race->getFastestPlayer().getUniNum(), 6u);
+      cycles[tuned] = race->getFastestInterPlayer().getInterTime();
+    }
+    if (c.tunedLater) {
+      EXPECT_GT(cycles[1], cycles[0]);
+    } else {
+      EXPECT_LT(cycles[1], cycles[0]);
+    }
   }
 }
 
