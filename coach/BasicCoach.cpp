@@ -149,6 +149,9 @@ void BasicCoach::seeGlobal(const SExpression& message) {
     logSkipped("Skipping malformed message: ", message);
     return;
   }
+  // Checked whole before anything moves: a refused view leaves no trace but its log line,
+  // neither on the clock that the watchdog reads nor in the time or the history.
+  if (!worldModel->checkSeeGlobal(message)) return;
   worldModel->setTimer().resetCycle(cycle);
   LogStream& mainLog = logger["MainLog"];
   mainLog.newCycle();

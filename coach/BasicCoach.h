@@ -49,7 +49,8 @@ class BasicCoach : public SignalHandled {
   void run() override;
 
   // A see_global opens a coach cycle: cycle clock, own counter, world model, history.
-  // One whose time is no cycle number is logged and skipped.
+  // One whose time is no cycle number, or with an entry that cannot be read, is logged
+  // and skipped with nothing changed.
   virtual void seeGlobal(const SExpression& message);
   // The message operations: each records the message in "MainLog" and "OfflineLog"
   // and then hands it to the world model.

@@ -72,13 +72,13 @@ CoachWorldModel::CoachWorldModel(const CoachWorldModel& other) : WorldModel(othe
   logLine("CoachWorldModel copied.");
 }
 
-const char* CoachWorldModel::entryFault(const SExpression& entry, unsigned int& goals) {
+const char* CoachWorldModel::entryFault(const SExpression& entry, unsigned int& goals) const {
   // Values are tried on scratch objects, so a bad entry late in the message leaves the
   // model as the previous message left it.
   switch (entryKind(entry)) {
     case 'g': {
       const SExpression* name = MessageFields::listAt(entry, 0);
-      const int id = setFieldData().getGoalId(*name);
+      const int id = getFieldData().getGoalId(*name);
       if (id == FieldData::unknownId) return "goal entry of an unknown side";
       if (++goals > FIELD_GOALS_NUM) return "third goal entry";
       FieldGoal scratch;
@@ -103,11 +103,11 @@ const char* CoachWorldModel::entryFault(const SExpression& entry, unsigned int& 
   }
 }
 
-void CoachWorldModel::parseSeeGlobal(const SExpression& message) {
+bool CoachWorldModel::checkSeeGlobal(const SExpression& message) const {
   if (!MessageFields::isAtom(message, 0, "see_global") ||
       MessageFields::atomAt(message, 1) == nullptr) {
     logSkipped("malformed see_global", message);
-    return;
+    return false;
   }
   unsigned int goals = 0;
   for (unsigned int i = 2; i < message.size(); ++i) {
@@ -116,9 +116,14 @@ void CoachWorldModel::parseSeeGlobal(const SExpression& message) {
         entry == nullptr ? "see_global element that is not an entry" : entryFault(*entry, goals);
     if (fault != nullptr) {
       logSkipped(fault, message);
-      return;
+      return false;
     }
   }
+  return true;
+}
+
+void CoachWorldModel::parseSeeGlobal(const SExpression& message) {
+  if (!checkSeeGlobal(message)) return;
   for (unsigned int i = 2; i < message.size(); ++i) {
     const SExpression& entry = *MessageFields::listAt(message, i);
     switch (entryKind(entry)) {

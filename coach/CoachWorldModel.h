@@ -20,9 +20,11 @@ class CoachWorldModel : public WorldModel {
   CoachWorldModel(const CoachWorldModel& other);
   ~CoachWorldModel() override = default;
 
-  // Reads one see_global. The whole message is checked first: a malformed one is logged
-  // in "MainLog" and changes nothing. The caller has raised the time and reset the
-  // objects.
+  // Whether every entry of the see_global can be read; a malformed one is logged in
+  // "MainLog", so its reader can leave everything as it was.
+  bool checkSeeGlobal(const SExpression& message) const;
+  // Reads one see_global, checked whole first: a malformed one changes nothing. The
+  // caller has raised the time and reset the objects.
   void parseSeeGlobal(const SExpression& message);
 
   // One entry of a see_global, taken as exact.
@@ -36,7 +38,7 @@ class CoachWorldModel : public WorldModel {
 
  private:
   // Why the entry cannot be read, or null when it can; counts the goals met so far.
-  const char* entryFault(const SExpression& entry, unsigned int& goals);
+  const char* entryFault(const SExpression& entry, unsigned int& goals) const;
 };
 
 // Copies of the coach world model of the last 100 see_global messages, oldest first.

@@ -160,6 +160,7 @@ class WorldModel : private WorldModelState {
   Timer& setTimer() { return *timer; }
   const ConfigGroup& getServerParam() const { return serverParam; }
   const ConfigGroup& getPlayerParam() const { return playerParam; }
+  const FieldData& getFieldData() const { return fieldData; }
   FieldData& setFieldData() { return fieldData; }
   const Ball& getBall() const { return *ball; }
   Ball& setBall() { return *ball; }

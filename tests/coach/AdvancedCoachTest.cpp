@@ -3,6 +3,7 @@
 #include "connection/VirtualConnection.h"
 #include "foundation/Timer.h"
 #include "support/AgentScene.h"
+#include "support/Scene.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -48,6 +49,7 @@ class ProbeCoach : public AdvancedCoach {
  public:
   using AdvancedCoach::AdvancedCoach;
   using AdvancedCoach::numSentFreeForm;
+  using BasicCoach::history;
   using BasicCoach::worldModel;
   RecordingConnection& link() {
     if (!connection) connection = std::make_unique<RecordingConnection>();
@@ -147,6 +149,30 @@ TEST(AdvancedCoach, BurstIsDispatchedInArrivalOrderThenDecidedOnce) {
   EXPECT_EQ(coach->getWorldModel().getPlayOnPastCycles(), 1u);
   EXPECT_EQ(coach->getWorldModel().getPlayMode(), PM_PLAY_ON);
   EXPECT_EQ(probe.executions, 1);
+}
+
+// Only its log line tells of a refused view: the watchdog's clock, the coach's time, its
+// history and its objects stay as the last good view left them.
+TEST(AdvancedCoach, RefusedGlobalViewLeavesNoTraceButItsLogLine) {
+  const char* const refused[] = {"(see_global x ((b) 8 8 1 1))",
+                                 "(see_global 8 ((b) 8 8 1 1) ((p \"Rival\" 12) 0 0 0 0 0 0))",
+                                 "(see_global 8 ((b) 8 8 1 1) 7)"};
+  for (const char* text : refused) {
+    SCOPED_TRACE(text);
+    ScratchDirectory directory;
+    auto coach = makeCoach(directory, {"-", "--coach", "--offline-player"});
+    coach->burst({"(see_global 7 ((b) 1 2 0 0))"});
+    auto& clock = static_cast<VirtualTimer&>(coach->worldModel->setTimer());
+    clock.setCurMS(5000);
+    const std::ostringstream& log = support::captureMainLog();
+    coach->burst({text});
+    EXPECT_EQ(clock.now(), 5000);
+    EXPECT_EQ(clock.getCycle(), 7);
+    EXPECT_EQ(coach->getWorldModel().getCurTime(), 1u);
+    EXPECT_EQ(coach->history.getSize(), 1);
+    EXPECT_FLOAT_EQ(coach->getWorldModel().getBall().getPos().getX(), 1.0f);
+    EXPECT_EQ(support::linesWith(log.str(), "Skipping").size(), 1u) << log.str();
+  }
 }
 
 TEST(AdvancedCoach, FirstWellFormedInitAnswerSetsTheSideAndAnnouncesTheCoach) {
