@@ -6,10 +6,12 @@
 #include "foundation/Check.h"
 #include "foundation/Config.h"
 #include "foundation/Logger.h"
+#include "worldmodel/MessageFields.h"
 #include "worldmodel/Player.h"
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -18,6 +20,9 @@ namespace tovren {
 namespace {
 
 const char* const ratesPath = "./Configs/OurTypesRates.conf";
+
+// The server's limit of players of one type on a team's field, in its player_param.
+const char* const PT_MAX = "pt_max";
 
 // How a parameter's value becomes a score: inMin..inMax onto outA..outB, clamped.
 struct Scale {
@@ -114,8 +119,9 @@ int toGraphWeight(float weight) {
 }  // namespace
 
 OurTypes::OurTypes(const CoachWorldModel* worldModel, const CoachWorldModelHistory& history)
-    : Task(worldModel, history),
-      assignmentGraph(std::make_unique<AssignmentGraph>(TYPES * SLOTS_PER_TYPE)) {
+    : Task(worldModel, history) {
+  setColumnTypes(SLOTS_PER_TYPE, SLOTS_PER_TYPE);
+  assignmentGraph = std::make_unique<AssignmentGraph>(static_cast<int>(columnTypes.size()));
   loadOurTypesRates();
   std::fill(std::begin(changedTypes), std::end(changedTypes), NOT_CHANGED);
 }
@@ -145,14 +151,21 @@ bool OurTypes::execute() {
     setOurTypes();
     ourTypesSet = true;
   }
+  LogStream& log = logger["MainLog"];
   for (int k = 1; k < PLAYERS; ++k) {
     if (changedTypes[k] != NOT_CHANGED) continue;
-    if (!worldModel->getFullPlayer(TID_TEAMMATE, static_cast<unsigned int>(k)).isAlive()) continue;
+    const Player& player = worldModel->getFullPlayer(TID_TEAMMATE, static_cast<unsigned int>(k));
+    if (!player.isAlive()) continue;
     const int type = playerTypes[k];
     changedTypes[k] = type;
+    // A change to the type the player has would only spend the server's count of it.
+    if (static_cast<int>(player.getType()) == type) {
+      if (log.isOutValid())
+        log << "Player " << k + 1 << " keeps type " << type << " ." << std::endl;
+      continue;
+    }
     changePlayerCommand = std::make_unique<ChangePlayerCommand>(k + 1, type);
     changePlayerCommandReady = true;
-    LogStream& log = logger["MainLog"];
     if (log.isOutValid())
       log << "Player " << k + 1 << "'s type changed to type " << type << " ." << std::endl;
     return true;
@@ -161,21 +174,48 @@ bool OurTypes::execute() {
 }
 
 void OurTypes::setOurTypes() {
+  setSlots();
+  // Rows of no field player weigh 0 in every column and take the slots left over.
+  assignmentGraph = std::make_unique<AssignmentGraph>(static_cast<int>(columnTypes.size()));
   for (int row = 1; row < PLAYERS; ++row) setPlayerGraphs(row);
   assignmentGraph->prepareMaximum();
   assignmentGraph->solve();
   for (int row = 0; row < PLAYERS; ++row) {
-    playerTypes[row] = assignmentGraph->getAnswerRow(row) / SLOTS_PER_TYPE;
+    playerTypes[row] = columnTypes[static_cast<std::size_t>(assignmentGraph->getAnswerRow(row))];
   }
 }
 
 void OurTypes::setPlayerGraphs(int row) {
-  for (int type = 0; type < TYPES; ++type) {
-    const int weight = toGraphWeight(getPlayerWeight(row, type));
-    for (int slot = 0; slot < SLOTS_PER_TYPE; ++slot) {
-      assignmentGraph->setWeight(row, type * SLOTS_PER_TYPE + slot, weight);
+  int weights[TYPES];
+  for (int type = 0; type < TYPES; ++type)
+    weights[type] = toGraphWeight(getPlayerWeight(row, type));
+  for (std::size_t column = 0; column < columnTypes.size(); ++column) {
+    assignmentGraph->setWeight(row, static_cast<int>(column), weights[columnTypes[column]]);
+  }
+}
+
+void OurTypes::setSlots() {
+  int slots = SLOTS_PER_TYPE;
+  int defaultSlots = SLOTS_PER_TYPE;
+  const ConfigGroup& params = worldModel->getPlayerParam();
+  if (params.has(PT_MAX)) {
+    if (const std::optional<int> ptMax = MessageFields::decimalInt(params[PT_MAX].asString())) {
+      // Every player has the default type from the start: it takes the rest.
+      slots = std::max(0, std::min(SLOTS_PER_TYPE, *ptMax));
+      defaultSlots = PLAYERS;
+    } else {
+      LogStream& log = logger["MainLog"];
+      if (log.isOutValid())
+        log << "OurTypes: pt_max is no whole number, three players a type." << std::endl;
     }
   }
+  setColumnTypes(defaultSlots, slots);
+}
+
+void OurTypes::setColumnTypes(int defaultSlots, int slots) {
+  columnTypes.clear();
+  for (int type = 0; type < TYPES; ++type)
+    columnTypes.insert(columnTypes.end(), type == 0 ? defaultSlots : slots, type);
 }
 
 std::unique_ptr<ChangePlayerCommand> OurTypes::getChangeCommand(int uniNum) const {

@@ -3,6 +3,7 @@
 #include "coach/Task.h"
 
 #include <memory>
+#include <vector>
 
 namespace tovren {
 
@@ -10,10 +11,12 @@ class AssignmentGraph;
 
 // The coach task that chooses the own field players' types. In its first run it weighs
 // each of the seven types for each field player and solves one assignment in which no
-// type goes to more than three players; each run then sends the next field player's
-// type, one command a run, in uniform order, skipping players not yet seen. Its rates
-// come from "./Configs/OurTypesRates.conf", read once while it is built, before the coach
-// connects.
+// type goes to more than three players, nor, where the server allows only "pt_max"
+// players of a type, any type but the default to more than that (the default type then
+// takes the rest). Each run then sends the next field player's type, one command a run,
+// in uniform order, skipping players not yet seen and players whose type, as the server
+// last confirmed it, is already the chosen one. Its rates come from
+// "./Configs/OurTypesRates.conf", read once while it is built, before the coach connects.
 class OurTypes : public Task {
  public:
   // One row per weighed player type parameter; column 0 is its total rate, columns 1 to
@@ -22,7 +25,8 @@ class OurTypes : public Task {
   static constexpr int rateColumns = 7;
   static constexpr int PLAYERS = 11;
   static constexpr int TYPES = 7;
-  // The graph has a column per slot and as many rows; no type goes to more than three.
+  // The graph has a column per slot of a type and as many rows; no type goes to more
+  // than three.
   static constexpr int SLOTS_PER_TYPE = 3;
   // Marks a player whose change command has not been made.
   static constexpr int NOT_CHANGED = 65278;
@@ -39,7 +43,7 @@ class OurTypes : public Task {
   // described the seven types.
   bool execute() override;
   void setOurTypes();
-  // The 21 weights of row 1..10 (uniform row + 1), one per slot of a type.
+  // The weights of row 1..10 (uniform row + 1), one per slot of a type.
   void setPlayerGraphs(int row);
   // Uniform 1..11; type 0 before the first run.
   int getPlayerType(int uniNum) const { return playerTypes[uniNum - 1]; }
@@ -70,7 +74,12 @@ class OurTypes : public Task {
   // The weight of the parameter of rates row `row`.
   float getParameterWeight(int row, int standardUniNum, int type) const;
   bool allTypesReceived() const;
+  // The type of each column of the graph, from the server's "pt_max" when it gave one.
+  void setSlots();
+  // Type 0 first, then each of the others, in that many columns.
+  void setColumnTypes(int defaultSlots, int slots);
 
+  std::vector<int> columnTypes;  // of the graph's columns, in column order
   std::unique_ptr<AssignmentGraph> assignmentGraph;
   int playerTypes[PLAYERS] = {};
   int changedTypes[PLAYERS];

@@ -67,9 +67,13 @@ class CoachRun {
 TEST(CoachRun, AsksForTheGlobalViewSetsOurTypesSaysByeOnTerminationAndEndsOnSilence) {
   CoachRun terminated({{"LogToFile", "True"}, {"OffLogToFile", "True"}});
   CoachRun silent({});
+  // Eleven runs of the own types after the first view make every change there is.
   ASSERT_TRUE(support::waitUntil(
       [&] {
-        return terminated.hasSent("(eye on)") && terminated.hasSent("(change_player_type 11 ");
+        return terminated.hasSent("(eye on)") &&
+               support::linesWith(readFile(terminated.dir.file("TovrenC.log")),
+                                  "RecStr: (see_global")
+                       .size() >= 12;
       },
       kStartTimeoutMS))
       << terminated.out();
@@ -83,17 +87,20 @@ TEST(CoachRun, AsksForTheGlobalViewSetsOurTypesSaysByeOnTerminationAndEndsOnSile
   ASSERT_GE(sent.size(), 3u);
   EXPECT_EQ(sent.front().second, "(init Tovren (version 9.4))");
   EXPECT_EQ(sent.back().second, "(bye)");
-  std::set<std::string> changed;
+  std::set<std::string> changed, types;
   for (const auto& [ms, text] : sent) {
     EXPECT_TRUE(text != "(eye on)" || ms >= 1500) << ms;
     EXPECT_EQ(text.find("(say"), std::string::npos) << text;
-    // One change a datagram, each own field player once, never the goalie.
+    // One change a datagram, each own field player once, never the goalie; the recorded
+    // server allows one player of a type ("pt_max" 1), and all start with type 0.
     if (text.rfind("(change_player_type ", 0) != 0) continue;
     EXPECT_EQ(text.find(')'), text.size() - 1) << text;
     EXPECT_TRUE(changed.insert(text.substr(0, text.rfind(' '))).second) << text;
+    EXPECT_TRUE(types.insert(text.substr(text.rfind(' '))).second) << text;
   }
-  EXPECT_EQ(changed.size(), 10u);
+  EXPECT_FALSE(changed.empty());
   EXPECT_EQ(changed.count("(change_player_type 1"), 0u);
+  EXPECT_EQ(types.count(" 0)"), 0u);
 
   EXPECT_EQ(silent.coach->waitFor(kConversationEndTimeoutMS), 0);
   EXPECT_EQ(silent.out(), "Coach is connected.\nServer does not respond in the expected time.\n");
