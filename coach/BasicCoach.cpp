@@ -10,6 +10,7 @@
 #include "foundation/Timer.h"
 #include "worldmodel/MessageFields.h"
 
+#include <utility>
 #include <vector>
 
 namespace tovren {
@@ -40,7 +41,19 @@ const MessageOperation kMessageOperations[] = {
     {"init", &BasicCoach::init},
     {"think", &BasicCoach::think},
     {"change_player_type", &BasicCoach::changePlayerType},
+    {"ok", &BasicCoach::answer},
+    {"warning", &BasicCoach::answer},
+    {"error", &BasicCoach::answer},
 };
+
+// More commands than a few cycles send are not waiting for an answer but lost.
+constexpr std::size_t kMaxUnanswered = 8;
+
+// The first word of a command's text: "say" of "(say (freeform ...))".
+std::string commandWord(const Command& command) {
+  const std::string text = command.toString();
+  return text.substr(1, text.find_first_of(" )") - 1);
+}
 
 void logSkipped(const char* why, const SExpression& message) {
   LogStream& log = logger["MainLog"];
@@ -90,6 +103,13 @@ bool BasicCoach::sendToServer(const std::string& text) {
   return false;
 }
 
+bool BasicCoach::sendCommand(const Command& command) {
+  if (!sendToServer(command.toString())) return false;
+  if (unanswered.size() == kMaxUnanswered) unanswered.pop_front();
+  unanswered.push_back(command.clone());
+  return true;
+}
+
 int BasicCoach::signalsMask() { return 0x7f; }
 
 void BasicCoach::sigAlrmTiming(long& firstMS, long& periodMS) {
@@ -102,7 +122,7 @@ bool BasicCoach::sigAlrmHandler() {
   // Opening the link may take longer than the 200 ticks: then the first tick after it.
   if (!eyeOnSent && sigAlrmCounter >= kEyeOnTick && connection) {
     eyeOnSent = true;
-    sendToServer(EyeCommand(true).toString());
+    sendCommand(EyeCommand(true));
   }
   return synchronize() && !stopRequested;
 }
@@ -192,6 +212,35 @@ void BasicCoach::think(const SExpression& message) { BasicAgent::recordMessage(m
 void BasicCoach::changePlayerType(const SExpression& message) {
   BasicAgent::recordMessage(message);
   worldModel->parseChangePlayerType(message);
+}
+
+void BasicCoach::answer(const SExpression& message) {
+  BasicAgent::recordMessage(message);
+  const SExpAtomic* subject = MessageFields::atomAt(message, 1);
+  if (MessageFields::isAtom(message, 0, "ok")) {
+    // An acceptance names its command: those sent before it were not answered.
+    while (!unanswered.empty()) {
+      const bool named =
+          subject != nullptr && commandWord(*unanswered.front()) == subject->asString();
+      unanswered.pop_front();
+      if (named) return;
+    }
+    return;
+  }
+  LogStream& log = logger["MainLog"];
+  if (unanswered.empty()) {
+    if (log.isOutValid()) log << "Answer to no command: " << message.toString() << std::endl;
+    return;
+  }
+  const std::unique_ptr<Command> command = std::move(unanswered.front());
+  unanswered.pop_front();
+  if (!log.isOutValid()) return;
+  if (const auto* change = commandAs<ChangePlayerCommand>(command.get())) {
+    log << "Player " << change->getUniformNum() << "'s type change to type "
+        << change->getPlayerType() << " refused: " << message.toString() << std::endl;
+    return;
+  }
+  log << "Refused: " << command->toString() << " " << message.toString() << std::endl;
 }
 
 void BasicCoach::init(const SExpression& message) {

@@ -4,6 +4,7 @@
 #include "foundation/SignalHandled.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -64,6 +65,10 @@ class BasicCoach : public SignalHandled {
   virtual void init(const SExpression& message);
   virtual void think(const SExpression& message);
   virtual void changePlayerType(const SExpression& message);
+  // The server's answer ("ok", "warning" or "error") to the oldest command still waiting
+  // for one. A refused change of a player's type is logged with the player; the world
+  // model keeps the type the server last announced for him.
+  void answer(const SExpression& message);
 
   // Runs once at the end of every burst of datagrams; its result is not used.
   virtual bool decide() = 0;
@@ -87,6 +92,9 @@ class BasicCoach : public SignalHandled {
   // Sends through the link; false when the link has failed, which ends the run with
   // status 1.
   bool sendToServer(const std::string& text);
+  // Sends the command in a datagram of its own, as the server reads only the first
+  // command of a coach's datagram, and waits for its answer. False as sendToServer.
+  bool sendCommand(const Command& command);
 
   // Created by run() and released before it returns; null outside a run.
   std::unique_ptr<Connection> connection;
@@ -105,6 +113,8 @@ class BasicCoach : public SignalHandled {
 
   bool eyeOnSent = false;
   bool initReceived = false;
+  // Copies of the commands sent and not answered yet, oldest first.
+  std::deque<std::unique_ptr<Command>> unanswered;
 };
 
 }  // namespace tovren

@@ -7,19 +7,9 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace tovren {
-
-namespace {
-
-// Appends the text of a command not yet taken in this cycle, and marks it taken.
-void take(const std::unique_ptr<Command>& command, bool& sent, std::string& text) {
-  if (!command || sent) return;
-  text += command->toString();
-  sent = true;
-}
-
-}  // namespace
 
 SyncedCoach::SyncedCoach(int argc, char** argv) : BasicCoach(argc, argv) {}
 
@@ -40,11 +30,18 @@ bool SyncedCoach::decide() {
   logger["MainLog"] << "SyncedCoach::decide" << std::endl;
   if (!seeGlobalReceived) return true;
   if (!freeFormCycleCommand || !changePlayerCycleCommand) processTasks();
-  std::string text;
-  take(freeFormCycleCommand, freeFormCycleCommandSent, text);
-  take(changePlayerCycleCommand, changePlayerCycleCommandSent, text);
-  if (text.empty() || !sendToServer(text)) return true;
-  logger["MainLog"] << "SendStr: " << text << std::endl;
+  // Freeform first, each command in a datagram of its own; an empty one sends nothing.
+  const std::pair<const std::unique_ptr<Command>*, bool*> slots[] = {
+      {&freeFormCycleCommand, &freeFormCycleCommandSent},
+      {&changePlayerCycleCommand, &changePlayerCycleCommandSent}};
+  for (const auto& [command, sent] : slots) {
+    if (!*command || *sent) continue;
+    *sent = true;
+    const std::string text = (*command)->toString();
+    if (text.empty()) continue;
+    if (!sendCommand(**command)) return true;
+    logger["MainLog"] << "SendStr: " << text << std::endl;
+  }
   return true;
 }
 

@@ -6,8 +6,8 @@ namespace tovren {
 
 // Ties the coach's output to the server's cycle: every see_global opens a cycle and
 // frees last cycle's two commands; the first decision after it runs the tasks and sends
-// the freeform and the change_player_type command together in one datagram. Also the
-// watchdog on the server's silence. Abstract: processTasks() is the coach's.
+// the freeform and then the change_player_type command, each in a datagram of its own.
+// Also the watchdog on the server's silence. Abstract: processTasks() is the coach's.
 class SyncedCoach : public BasicCoach {
  public:
   SyncedCoach(int argc, char** argv);
@@ -18,7 +18,7 @@ class SyncedCoach : public BasicCoach {
   void seeGlobal(const SExpression& message) override;
 
   // Runs the tasks once the cycle has opened and a slot is empty, and sends what is
-  // not sent yet, freeform text first, in one datagram. Always true.
+  // not sent yet, freeform text first, a datagram a command. Always true.
   bool decide() override;
   // False, with its message in "MainLog" and on standard output, once more than 9990 ms
   // have passed since the last see_global (or since the world model was made).

@@ -151,6 +151,51 @@ TEST(AdvancedCoach, BurstIsDispatchedInArrivalOrderThenDecidedOnce) {
   EXPECT_EQ(probe.executions, 1);
 }
 
+// The server reads only the first command of a coach's datagram and answers each in turn.
+TEST(AdvancedCoach, EachCommandGoesAloneAndARefusedChangeIsLoggedWithItsPlayer) {
+  const std::string refusal =
+      "Player 4's type change to type 1 refused: (warning max_of_that_type_on_field)";
+  struct Case {
+    Texts answers;
+    const char* logged;  // the line of the answers, if any
+  };
+  const Case cases[] = {
+      {{"(ok say)", "(warning max_of_that_type_on_field)"}, refusal.c_str()},
+      {{"(ok say)", "(ok change_player_type 4 1)", "(error unknown_command)"},
+       "Answer to no command: (error unknown_command)"},
+      // An acceptance of the change tells that the freeform's answer was lost.
+      {{"(ok change_player_type 4 1)", "(warning max_of_that_type_on_field)"},
+       "Answer to no command: (warning max_of_that_type_on_field)"},
+      {{"(error could_not_parse_say)"},
+       "Refused: (say (freeform \"(X)\")) (error could_not_parse_say)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.logged);
+    ScratchDirectory directory;
+    auto coach = makeCoach(directory);
+    coach->addScripted(true, 4);
+    Texts parameters;
+    for (const auto& line :
+         support::readRecording(support::fixturePath("left", "Tovren-coach.txt"))) {
+      if (line.text.rfind("(player_", 0) == 0) parameters.push_back(line.text);
+    }
+    coach->burst(parameters);
+    coach->burst({"(server_param (say_coach_cnt_max 128))", "(change_player_type 4 3)"});
+    coach->burst({"(see_global 0)"});
+    EXPECT_EQ(coach->link().sent, (Texts{"(say (freeform \"(X)\"))", "(change_player_type 4 1)"}));
+    std::ostringstream& log = support::captureMainLog();
+    coach->burst(c.answers);
+    const std::string text = log.str();
+    EXPECT_EQ(
+        support::linesWith(text, "efused").size() + support::linesWith(text, "no command").size(),
+        1u)
+        << text;
+    EXPECT_EQ(support::linesWith(text, c.logged).size(), 1u);
+    // The picture of the player stays what the server last announced.
+    EXPECT_EQ(coach->getWorldModel().getFullPlayer(TID_TEAMMATE, 3).getType(), 3u);
+  }
+}
+
 // Only its log line tells of a refused view: the watchdog's clock, the coach's time, its
 // history and its objects stay as the last good view left them.
 TEST(AdvancedCoach, RefusedGlobalViewLeavesNoTraceButItsLogLine) {
