@@ -1,6 +1,7 @@
 #pragma once
 
 #include "actions/basic/AdvancedAction.h"
+#include "connection/Command.h"
 #include "decisions/SayDecisionFlags.h"
 
 #include <memory>
@@ -8,7 +9,6 @@
 
 namespace tovren {
 
-class Command;
 class WorldModel;
 
 // What a player without the ball does this cycle, from who goes for the ball.
