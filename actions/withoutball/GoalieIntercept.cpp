@@ -106,13 +106,15 @@ GoalieCatch::GoalieCatch(const WorldModel* worldModel) : AdvancedAction(worldMod
 
 GoalieCatch::~GoalieCatch() = default;
 
+bool GoalieCatch::isInsideBox(const Vector& ballPos, const Vector& bodyPos) {
+  return ballPos.getX() < CATCH_BOX_X && bodyPos.getX() < CATCH_BOX_X &&
+         std::fabs(ballPos.getY()) < CATCH_BOX_HALF_Y &&
+         std::fabs(bodyPos.getY()) < CATCH_BOX_HALF_Y;
+}
+
 float GoalieCatch::getValue() {
-  const Vector& ball = worldModel->getBall().getPos();
-  const Vector& body = worldModel->getBody().getPos();
-  canCatch = ball.getX() < CATCH_BOX_X && body.getX() < CATCH_BOX_X &&
-             std::fabs(ball.getY()) < CATCH_BOX_HALF_Y &&
-             std::fabs(body.getY()) < CATCH_BOX_HALF_Y && lastDecide != DT_PASS &&
-             worldModel->isBallCatchable();
+  canCatch = isInsideBox(worldModel->getBall().getPos(), worldModel->getBody().getPos()) &&
+             lastDecide != DT_PASS && worldModel->isBallCatchable();
   return canCatch ? CATCH_VALUE : AD_MIN_VALUE;
 }
 

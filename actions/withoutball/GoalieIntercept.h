@@ -24,6 +24,8 @@ class GoalieCatch : public AdvancedAction {
 
   // What was decided in the previous cycle; the goalie never catches right after a pass.
   void giveLastDecide(DecideType type) { lastDecide = type; }
+  // Whether the ball and the goalie both stand strictly inside the box.
+  static bool isInsideBox(const Vector& ballPos, const Vector& bodyPos);
 
   // Publishes a catch towards the ball after a getValue() of 1000, else a full kick
   // straight ahead.
