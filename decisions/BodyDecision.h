@@ -1,7 +1,6 @@
 #pragma once
 
 #include "actions/basic/AdvancedAction.h"
-#include "connection/Command.h"
 #include "decisions/SayDecisionFlags.h"
 
 #include <memory>
@@ -9,6 +8,7 @@
 
 namespace tovren {
 
+class Command;
 class WorldModel;
 
 // What a player without the ball does this cycle, from who goes for the ball.

@@ -2,8 +2,6 @@
 
 #include "actions/basic/AdvancedAction.h"
 #include "actions/withball/VirtualPass.h"
-// BodyDecision.h hands its commands over by value, so it needs Command complete.
-#include "connection/Command.h"
 #include "decisions/BodyDecision.h"
 #include "decisions/SayDecisionFlags.h"
 

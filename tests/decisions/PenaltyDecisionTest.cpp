@@ -1,6 +1,7 @@
 #include "decisions/PenaltyDecision.h"
 
 #include "actions/basic/BasicDash.h"
+#include "connection/Command.h"
 #include "support/DecisionScene.h"
 #include "worldmodel/WorldModel.h"
 
