@@ -253,4 +253,9 @@ void HeadDecision::setTurnNeck(float angle) {
   turnNeckCommand = std::make_unique<TurnNeckCommand>(angle);
 }
 
+std::unique_ptr<Command> HeadDecision::takeTurnNeckCommand() { return std::move(turnNeckCommand); }
+std::unique_ptr<Command> HeadDecision::takeChangeViewCommand() {
+  return std::move(changeViewCommand);
+}
+
 }  // namespace tovren

@@ -38,8 +38,8 @@ class HeadDecision {
   const Command* getTurnNeckCommand() const { return turnNeckCommand.get(); }
   const Command* getChangeViewCommand() const { return changeViewCommand.get(); }
   // Hand the commands over to the agent's turn_neck and change_view slots.
-  std::unique_ptr<Command> takeTurnNeckCommand() { return std::move(turnNeckCommand); }
-  std::unique_ptr<Command> takeChangeViewCommand() { return std::move(changeViewCommand); }
+  std::unique_ptr<Command> takeTurnNeckCommand();
+  std::unique_ptr<Command> takeChangeViewCommand();
 
   // The neck mode that the body decisions and team coordination write through; decide
   // may change it for the cycle (1 to 2 or 3, 4 to 2 or 3, 5 and 6 to 3), and the change

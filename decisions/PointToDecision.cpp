@@ -51,4 +51,6 @@ void PointToDecision::decide(const Command*) {
   }
 }
 
+std::unique_ptr<Command> PointToDecision::takePointToCommand() { return std::move(pointToCommand); }
+
 }  // namespace tovren

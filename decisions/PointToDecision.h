@@ -26,7 +26,7 @@ class PointToDecision {
   // The command of the last decide, to look at; null before the first one and once taken.
   const Command* getPointToCommand() const { return pointToCommand.get(); }
   // Hands the command over to the agent's pointto slot.
-  std::unique_ptr<Command> takePointToCommand() { return std::move(pointToCommand); }
+  std::unique_ptr<Command> takePointToCommand();
 
  private:
   const WorldModel* worldModel;  // not owned

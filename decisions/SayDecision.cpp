@@ -190,4 +190,7 @@ void SayDecision::sayBeforePassRelated(const Command* bodyCommand) {
   setSay(text);
 }
 
+std::unique_ptr<Command> SayDecision::takeSayCommand() { return std::move(sayCommand); }
+std::unique_ptr<Command> SayDecision::takeAttentionCommand() { return std::move(attentionCommand); }
+
 }  // namespace tovren

@@ -45,8 +45,8 @@ class SayDecision {
   const Command* getSayCommand() const { return sayCommand.get(); }
   const Command* getAttentionCommand() const { return attentionCommand.get(); }
   // Hand the commands over to the agent's say and attentionto slots.
-  std::unique_ptr<Command> takeSayCommand() { return std::move(sayCommand); }
-  std::unique_ptr<Command> takeAttentionCommand() { return std::move(attentionCommand); }
+  std::unique_ptr<Command> takeSayCommand();
+  std::unique_ptr<Command> takeAttentionCommand();
 
   // The ball's position and velocity were both seen in the current cycle.
   bool getSayRoutinBallPermission() const;
