@@ -62,8 +62,12 @@ void layOutRepository(const ScratchDirectory& root, const std::string& configTex
 }
 
 TEST(StartTeam, StartsGoalieTenPlayersAndCoachAndStopsThemAllWithBye) {
+  // The executable and the working directory named, both away from the repository copy.
   ScratchDirectory root;
-  layOutRepository(root, agentConfigText({}));
+  std::filesystem::create_directories(root.file("scripts"));
+  std::filesystem::copy_file(std::string(TOVREN_SOURCE_DIR) + "/scripts/start-team.sh",
+                             root.file("scripts/start-team.sh"));
+  root.write("team/Configs/Agent.conf", agentConfigText({}));
 
   ChildProcess server(
       {"python3", "-c", kAcceptingServer, root.file("port.txt"), root.file("record.txt")},
@@ -74,7 +78,8 @@ TEST(StartTeam, StartsGoalieTenPlayersAndCoachAndStopsThemAllWithBye) {
 
   // Started from elsewhere: the script finds everything relative to itself.
   ChildProcess script({root.file("scripts/start-team.sh"), "--host", "127.0.0.1", "--port", port,
-                       "--team", "Demo", "--logdir", root.file("out")},
+                       "--team", "Demo", "--logdir", root.file("out"), "--workdir",
+                       root.file("team"), "--binary", std::string(TOVREN_BINARY_DIR) + "/tovren"},
                       "/", root.file("script-out.txt"), root.file("script-err.txt"));
   // The coach, without its type rates file here, ends without connecting: its line is
   // shown, and the team plays on.
@@ -109,6 +114,11 @@ TEST(StartTeam, StartsGoalieTenPlayersAndCoachAndStopsThemAllWithBye) {
             "Player 11 connected.\nTermination Handler.\n");
   EXPECT_EQ(readFile(root.file("out/coach.out")),
             "Cannot open configuration file: ./Configs/OurTypesRates.conf\n");
+  // Each process's id while it ran and its exit status.
+  EXPECT_EQ(readFile(root.file("out/player-01.status")), "0\n");
+  EXPECT_EQ(readFile(root.file("out/player-11.status")), "0\n");
+  EXPECT_EQ(readFile(root.file("out/coach.status")), "1\n");
+  EXPECT_GT(std::stoi(readFile(root.file("out/player-11.pid"))), 0);
 }
 
 TEST(StartTeam, PlayerThatEndsBeforeConnectingIsShownWithItsLastLinesAndStopsTheTeam) {
