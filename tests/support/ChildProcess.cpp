@@ -105,21 +105,32 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMS) {
   return true;
 }
 
-int findFreeUdpPort() {
+namespace {
+
+// Binds a UDP socket to the port on 127.0.0.1 (0: any free one) and gives the port it
+// got, or 0 when the port is taken.
+int bindUdpPort(int port) {
   const int descriptor = socket(AF_INET, SOCK_DGRAM, 0);
   if (descriptor < 0) throw std::runtime_error("socket failed");
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
+  address.sin_port = htons(static_cast<uint16_t>(port));
   socklen_t length = sizeof address;
-  if (bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    close(descriptor);
-    throw std::runtime_error("no free UDP port");
-  }
+  const bool bound = bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                     getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) == 0;
   close(descriptor);
-  return ntohs(address.sin_port);
+  return bound ? ntohs(address.sin_port) : 0;
 }
+
+}  // namespace
+
+int findFreeUdpPort() {
+  const int port = bindUdpPort(0);
+  if (port == 0) throw std::runtime_error("no free UDP port");
+  return port;
+}
+
+bool isUdpPortFree(int port) { return bindUdpPort(port) != 0; }
 
 }  // namespace tovren::support

@@ -63,5 +63,8 @@ std::vector<std::string> readLines(const std::string& path);
 bool waitUntil(const std::function<bool()>& condition, int timeoutMS);
 // A UDP port on 127.0.0.1 that was free a moment ago.
 int findFreeUdpPort();
+// Whether the UDP port on 127.0.0.1 can be bound now (a server listening on any address
+// holds it).
+bool isUdpPortFree(int port);
 
 }  // namespace tovren::support

@@ -1,0 +1,237 @@
+#include "support/MatchLog.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+// The checks of the match test on crafted server and readable logs.
+
+namespace tovren {
+namespace {
+
+using support::ServerLogLine;
+using Problems = std::vector<std::string>;
+
+std::vector<ServerLogLine> serverLog(const std::string& text) {
+  std::istringstream in(text);
+  return support::readServerLog(in);
+}
+
+// Kick-off at 0, play_on over cycles 2 to 5 and at 8; a free kick at 6 and 7.
+const char* const kHalf =
+    "0,4\tRecv A_1: (dash 10)\n"
+    "0,9\t(referee kick_off_l)\n"
+    "1,0\tRecv A_1: (kick 100 0)\n"
+    "1,0\tRecv B_1: (kick 100 0)\n"
+    "2,0\t(referee play_on)\n"
+    "2,0\tRecv A_1: (dash 80)(turn_neck 10)\n"
+    "2,0\tRecv A_2: (turn_neck 10)\n"
+    "not a line of the log\n"
+    "3,0\tRecv A_1: (turn_neck 10)\n"
+    "5,0\tRecv A_1: (turn 30)\n"
+    "6,0\t(referee free_kick_r)\n"
+    "7,0\tRecv A_1: (dash 10)\n"
+    "8,0\t(referee play_on)\n"
+    "8,0\tRecv A_2: (kick 10 0)\n"
+    "8,0\tRecv B_Coach: (kick 10 0)\n"
+    "9,0\t(referee time_over)\n";
+
+TEST(MatchLog, CoverageCountsPlayOnCyclesWithCommandsAndTheLongestSilence) {
+  struct Case {
+    const char* sender;
+    int withCommand;
+    int withBody;
+    int longestSilence;
+    int silenceFrom;
+  };
+  const Case cases[] = {
+      // A turn_neck is no body command; the run at 8 starts anew after the free kick.
+      {"A_1", 3, 2, 1, 4},
+      {"A_2", 2, 1, 3, 3},
+      {"A_3", 0, 0, 4, 2},
+  };
+  const std::vector<ServerLogLine> lines = serverLog(kHalf);
+  const std::set<int> playOn = support::playOnCycles(lines);
+  EXPECT_EQ(playOn, (std::set<int>{2, 3, 4, 5, 8}));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sender);
+    const support::Coverage got = support::coverage(lines, c.sender, playOn);
+    EXPECT_EQ(got.playOn, 5);
+    EXPECT_EQ(got.withCommand, c.withCommand);
+    EXPECT_EQ(got.withBody, c.withBody);
+    EXPECT_EQ(got.longestSilence, c.longestSilence);
+    EXPECT_EQ(got.silenceFrom, c.silenceFrom);
+  }
+}
+
+TEST(MatchLog, CoverageProblemsAtTheirBounds) {
+  struct Case {
+    const char* name;
+    const char* sender;
+    double leastShare;
+    int mostSilent;
+    Problems expected;
+  };
+  const Case cases[] = {
+      {"share and silence at their bounds", "A_1", 0.6, 1, {}},
+      {"share below",
+       "A_1",
+       0.61,
+       -1,
+       {"A_1 sent a command in 3 of 5 play_on cycles, fewer than 61%"}},
+      {"silence above",
+       "A_2",
+       0.4,
+       2,
+       {"A_2 was silent for 3 play_on cycles in a row from cycle 3 (at most 2 allowed)"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(support::coverageProblems(serverLog(kHalf), {c.sender}, c.leastShare, c.mostSilent),
+              c.expected);
+  }
+}
+
+TEST(MatchLog, KicksCountInPlayOnOnlyAndForTheSendersTeam) {
+  const std::vector<ServerLogLine> lines = serverLog(kHalf);
+  EXPECT_TRUE(support::kickedInPlayOn(lines, "A"));
+  // B's player kicked at the kick-off only; B's coach cannot kick.
+  EXPECT_FALSE(support::kickedInPlayOn(lines, "B"));
+}
+
+TEST(MatchLog, SendersThatNeverSentOrDidNotEndWithBye) {
+  const std::vector<ServerLogLine> lines = serverLog(
+      "0,1\tRecv A_1: (init A (version 9.4))\n"
+      "0,1\tRecv A_2: (init A (version 9.4))\n"
+      "300,2\tRecv A_1: (bye)\n"
+      "300,2\tRecv A_2: (bye)\n"
+      "300,2\tRecv A_2: (change_view normal high)\n");
+  EXPECT_EQ(support::missingSenders(lines, {"A_1", "A_2", "A_Coach"}),
+            (Problems{"A_Coach never sent anything"}));
+  EXPECT_EQ(support::lastNotBye(lines, {"A_1", "A_2", "A_Coach"}),
+            (Problems{"A_2's last datagram was (change_view normal high), not (bye)",
+                      "A_Coach's last datagram was none, not (bye)"}));
+}
+
+TEST(MatchLog, CommandsWithNanOrInfNumbers) {
+  struct Case {
+    const char* text;
+    bool bad;
+  };
+  const Case cases[] = {
+      {"(dash nan)", true},      {"(turn_neck 10)(turn -inf)", true},
+      {"(kick 100 -NaN)", true}, {"(dash 80.5)(turn_neck -10)", false},
+      {"(say infonan)", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const Problems got =
+        support::nonFiniteCommands(serverLog(std::string("7,0\tRecv A_4: ") + c.text + "\n"));
+    EXPECT_EQ(got, c.bad ? Problems{std::string("A_4 at cycle 7: ") + c.text} : Problems{});
+  }
+}
+
+TEST(MatchLog, CoachChangesAgainstWhatTheServerAllows) {
+  struct Case {
+    const char* name;
+    std::string serverLog;
+    std::string coachLog;
+    Problems expected;
+  };
+  const std::string kickOff = "0,9\t(referee kick_off_l)\n";
+  const Case cases[] = {
+      {"before kick-off, another coach's changes apart",
+       "0,3\tRecv A_Coach: (change_player_type 2 11)(change_player_type 3 12)\n"
+       "0,3\tRecv B_Coach: (change_player_type 2 11)\n" +
+           kickOff,
+       "  0003. SendStr: (change_player_type 2 11)(change_player_type 3 12)\n",
+       {}},
+      {"three after kick-off",
+       kickOff + "5,0\tRecv A_Coach: (change_player_type 2 11)(change_player_type 3 12)\n" +
+           "6,0\tRecv A_Coach: (change_player_type 4 13)\n",
+       "  0003. SendStr: (change_player_type 2 11)(change_player_type 3 12)\n"
+       "  0003. SendStr: (change_player_type 4 13)\n",
+       {}},
+      {"four after kick-off",
+       kickOff + "5,0\tRecv A_Coach: (change_player_type 2 11)(change_player_type 3 12)\n" +
+           "6,0\tRecv A_Coach: (change_player_type 4 13)(change_player_type 5 14)\n",
+       "  0003. SendStr: (change_player_type 2 11)(change_player_type 3 12)\n"
+       "  0003. SendStr: (change_player_type 4 13)(change_player_type 5 14)\n",
+       {"A_Coach changed 4 player types after kick-off, more than the 3 allowed"}},
+      {"no own player, no known type",
+       "0,3\tRecv A_Coach: (change_player_type 12 1)(change_player_type 2 18)\n",
+       "  0003. SendStr: (change_player_type 12 1)(change_player_type 2 18)\n",
+       {"A_Coach at cycle 0 changed what is not its own player or a known type: "
+        "(change_player_type 12 1)",
+        "A_Coach at cycle 0 changed what is not its own player or a known type: "
+        "(change_player_type 2 18)"}},
+      {"lost and refused",
+       "0,3\tRecv A_Coach: (change_player_type 2 17)\n",
+       "  0003. SendStr: (change_player_type 2 17)\n"
+       "  0004. Skipping message with unknown header: (warning max_of_that_type_on_field)\n"
+       "  0005. SendStr: (change_player_type 3 17)\n"
+       "  0006. Skipping message with unknown header: (warning max_of_that_type_on_field)\n",
+       {"A_Coach was refused 2 times: (warning max_of_that_type_on_field)",
+        "A_Coach sent 2 change_player_type commands, the server's log holds 1"}},
+  };
+  const std::string conf = "player::player_types = 18\nplayer::subs_max = 3\n";
+  support::ChangeLimits limits;
+  limits.playerTypes = support::serverSetting(conf, "player_types");
+  limits.subsMax = support::serverSetting(conf, "subs_max");
+  ASSERT_EQ(limits.playerTypes, 18);
+  ASSERT_EQ(limits.subsMax, 3);
+  EXPECT_EQ(support::serverSetting(conf, "pt_max"), -1);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::istringstream coachLog(c.coachLog);
+    EXPECT_EQ(support::coachChangeProblems(serverLog(c.serverLog), "A", coachLog, limits),
+              c.expected);
+  }
+}
+
+TEST(MatchLog, SeeToSendTakesTheFirstSendAfterASeeInItsCycle) {
+  std::istringstream log(
+      "\n[0001]\n"
+      "  0000. RecStr: (sense_body 1 (view_mode high normal))\n"
+      "  0002. SendStr: (change_view normal high)\n"
+      "  0040. RecStr: (see 1 ((b) 10 0))\n"
+      "  0043. SendStr: (dash 10)\n"
+      "  0050. SendStr: (turn_neck 5)\n"
+      "  0090. RecStr: (see 1 ((b) 10 0))\n"
+      "\n[0002]\n"
+      "  0000. RecStr: (sense_body 2 (view_mode high normal))\n"
+      "  0001. SendStr: (dash 10)\n"
+      "  0030. RecStr: (see 2 ((b) 10 0))\n"
+      "  0031. SendStr: (dash 10)\n");
+  const support::SeeToSend got = support::seeToSend(log);
+  EXPECT_EQ(got.ms, (std::vector<int>{3, 1}));
+  EXPECT_EQ(got.senseBodies, 2);
+
+  std::vector<int> hundred;
+  for (int i = 100; i >= 1; --i) hundred.push_back(i);
+  EXPECT_EQ(support::percentile({5, 1, 3, 2, 4}, 0.5), 3);
+  EXPECT_EQ(support::percentile(hundred, 0.99), 99);
+  EXPECT_EQ(support::percentile({7}, 0.99), 7);
+  EXPECT_EQ(support::percentile({}, 0.5), 0);
+}
+
+TEST(MatchLog, ErrorAnswersAndSanitizerReportsAreFoundByTheirLines) {
+  std::istringstream readable(
+      "  0004. Skipping message with unknown header: (error illegal_command_form)\n"
+      "  0005. Skipping message with unknown header: (warning no_subs_left)\n");
+  EXPECT_EQ(
+      support::errorAnswers(readable),
+      (Problems{"  0004. Skipping message with unknown header: (error illegal_command_form)"}));
+  std::istringstream output(
+      "Player 1 connected.\n"
+      "==7==ERROR: AddressSanitizer: heap-use-after-free on address 0x1\n"
+      "agent/X.cpp:3:5: runtime error: signed integer overflow\n"
+      "Termination Handler.\n");
+  EXPECT_EQ(support::sanitizerReports(output).size(), 2u);
+}
+
+}  // namespace
+}  // namespace tovren

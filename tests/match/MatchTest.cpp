@@ -1,0 +1,409 @@
+#include "support/AgentScene.h"
+#include "support/ChildProcess.h"
+#include "support/MatchLog.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+// A whole half on the real simulation server: two teams of this program, each started by
+// scripts/start-team.sh with its coach and its readable logs, then the server's text log,
+// the readable logs and the exit statuses are checked. The server lives beside the
+// repository; a clone without it skips the match.
+
+namespace tovren {
+namespace {
+
+using support::ChildProcess;
+using support::readFile;
+using support::ScratchDirectory;
+using support::ServerLogLine;
+using support::waitUntil;
+
+const std::string kServerRun =
+    std::string(TOVREN_SOURCE_DIR) + "/../shared/tools/simulation-server/run";
+
+// 300 cycles of 100 ms. The kick-off waits 5 s after the last player, so that each
+// coach's first changes come before it, as in a match where the coach is there early.
+constexpr int kHalfSeconds = 30;
+constexpr int kKickOffWaitSteps = 50;
+// The server ends by itself this long after the half, should the test not stop it.
+constexpr int kGameOverWaitSteps = 150;
+
+constexpr int kServerStartTimeoutMS = 10000;
+constexpr int kTeamStartTimeoutMS = 40000;
+// From the coaches' start: the kick-off wait and the half with room to spare.
+constexpr int kHalfTimeoutMS = 60000;
+constexpr int kStopTimeoutMS = 20000;
+// Every "(bye)" reaches the server in this time after the stop.
+constexpr auto kByeWait = std::chrono::seconds(2);
+
+// A Tovren player's uniform number in this variable stops that player with SIGSTOP at
+// cycle 100 until the half is over: the match must then fail.
+const char* const kStopPlayerVariable = "TOVREN_MATCH_STOP_PLAYER";
+const char* const kStopCycleHeader = "[0100]";
+
+// How many problems of one kind a failure lists.
+constexpr std::size_t kShownProblems = 12;
+
+struct TeamSetup {
+  std::string name;
+  std::string binary;
+  double leastCommandShare;
+  int mostSilentCycles;  // negative: not checked
+};
+
+// The names start-team.sh gives the processes, and the character of each readable log.
+const std::vector<std::pair<std::string, char>> kProcesses = {
+    {"player-01", '1'}, {"player-02", '2'}, {"player-03", '3'}, {"player-04", '4'},
+    {"player-05", '5'}, {"player-06", '6'}, {"player-07", '7'}, {"player-08", '8'},
+    {"player-09", '9'}, {"player-10", 'A'}, {"player-11", 'B'}, {"coach", 'C'}};
+
+// Finds a text in a growing file, reading only what it gained since the last look.
+class FileWatch {
+ public:
+  explicit FileWatch(std::string path) : path(std::move(path)) {}
+
+  bool saw(const std::string& text) {
+    if (seen) return true;
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(offset);
+    const std::string fresh((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    offset += static_cast<std::streamoff>(fresh.size());
+    const std::string window = carry + fresh;
+    seen = window.find(text) != std::string::npos;
+    carry = window.substr(window.size() - std::min(window.size(), text.size()));
+    return seen;
+  }
+
+ private:
+  std::string path;
+  std::streamoff offset = 0;
+  std::string carry;
+  bool seen = false;
+};
+
+std::string joined(const std::vector<std::string>& problems) {
+  std::string text;
+  for (std::size_t i = 0; i < problems.size() && i < kShownProblems; ++i) {
+    text += "\n  " + problems[i];
+  }
+  if (problems.size() > kShownProblems) {
+    text += "\n  ... and " + std::to_string(problems.size() - kShownProblems) + " more";
+  }
+  return text;
+}
+
+// Three ports in a row, free a moment ago: players, trainer, online coach.
+int findServerPorts() {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    const int port = support::findFreeUdpPort();
+    if (port + 2 <= 65535 && support::isUdpPortFree(port + 1) && support::isUdpPortFree(port + 2)) {
+      return port;
+    }
+  }
+  return 0;
+}
+
+// The CPU time of a running process in seconds, or a negative value.
+double cpuSeconds(pid_t pid) {
+  clockid_t clock;
+  timespec spent{};
+  if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &spent) != 0) return -1;
+  return static_cast<double>(spent.tv_sec) + spent.tv_nsec * 1e-9;
+}
+
+// One team run by scripts/start-team.sh in a folder of its own: the working directory
+// with its Configs/, the readable logs in logs/, the processes' outputs, ids and exit
+// statuses in out/.
+class Team {
+ public:
+  Team(const TeamSetup& setup, const std::string& folder, int port) : setup(setup), folder(folder) {
+    std::filesystem::create_directories(folder + "/logs");
+    std::filesystem::copy(std::string(TOVREN_SOURCE_DIR) + "/Configs", folder + "/Configs",
+                          std::filesystem::copy_options::recursive);
+    std::ofstream(folder + "/Configs/Agent.conf")
+        << support::agentConfigText({{"LogToFile", "True"}, {"OutputLogAddress", logs()}});
+    script = std::make_unique<ChildProcess>(
+        std::vector<std::string>{std::string(TOVREN_SOURCE_DIR) + "/scripts/start-team.sh",
+                                 "--host", "127.0.0.1", "--port", std::to_string(port), "--team",
+                                 setup.name, "--logdir", folder + "/out", "--workdir", folder,
+                                 "--binary", setup.binary},
+        folder, folder + "/script.out", folder + "/script.err");
+  }
+
+  // Processes that the script did not see end are stopped, so none outlives the test.
+  ~Team() {
+    if (script->isRunning()) {
+      script->signal(SIGTERM);
+      script->waitFor(kStopTimeoutMS);
+    }
+    for (const auto& each : kProcesses) {
+      const pid_t pid = processId(each.first);
+      if (pid > 0 && !std::filesystem::exists(out(each.first + ".status"))) {
+        kill(pid, SIGCONT);
+        kill(pid, SIGKILL);
+      }
+    }
+  }
+
+  const TeamSetup setup;
+  std::unique_ptr<ChildProcess> script;
+
+  std::string logs() const { return folder + "/logs"; }
+  std::string out(const std::string& file) const { return folder + "/out/" + file; }
+  std::string readableLog(char role) const { return logs() + "/" + setup.name + role + ".log"; }
+  std::string scriptOutput() const {
+    return readFile(folder + "/script.out") + readFile(folder + "/script.err");
+  }
+  bool hasStarted() const {
+    const std::string said = readFile(folder + "/script.out");
+    return said.find("coach started") != std::string::npos ||
+           said.find("without its coach") != std::string::npos;
+  }
+  pid_t processId(const std::string& name) const {
+    std::ifstream in(out(name + ".pid"));
+    pid_t pid = 0;
+    return in >> pid ? pid : 0;
+  }
+
+ private:
+  std::string folder;
+};
+
+// Every check of the match whose teams have ended and whose server has stopped.
+void checkMatch(const std::vector<std::unique_ptr<Team>>& teams, const std::string& serverDir) {
+  std::ifstream rcl(serverDir + "/match.rcl");
+  const std::vector<ServerLogLine> lines = support::readServerLog(rcl);
+  std::vector<std::string> senders;
+  for (const auto& team : teams) {
+    for (const std::string& each : support::teamSenders(team->setup.name)) {
+      senders.push_back(each);
+    }
+  }
+
+  const std::vector<std::string> missing = support::missingSenders(lines, senders);
+  EXPECT_TRUE(missing.empty()) << "Not connected:" << joined(missing);
+  for (const auto& team : teams) {
+    std::vector<std::string> players = support::teamSenders(team->setup.name);
+    players.pop_back();
+    const std::vector<std::string> gaps = support::coverageProblems(
+        lines, players, team->setup.leastCommandShare, team->setup.mostSilentCycles);
+    EXPECT_TRUE(gaps.empty()) << "Players without commands in play_on:" << joined(gaps);
+    EXPECT_TRUE(support::kickedInPlayOn(lines, team->setup.name))
+        << team->setup.name << " never kicked the ball in play_on";
+  }
+  const std::vector<std::string> notBye = support::lastNotBye(lines, senders);
+  EXPECT_TRUE(notBye.empty()) << "Ended without (bye):" << joined(notBye);
+  const std::vector<std::string> nonFinite = support::nonFiniteCommands(lines);
+  EXPECT_TRUE(nonFinite.empty()) << "Commands with nan or inf:" << joined(nonFinite);
+
+  // The server writes its settings under a folder literally named "~".
+  const std::string conf = readFile(serverDir + "/~/.rcssserver/player.conf");
+  support::ChangeLimits limits;
+  limits.playerTypes = support::serverSetting(conf, "player_types");
+  limits.subsMax = support::serverSetting(conf, "subs_max");
+  ASSERT_GT(limits.playerTypes, 0) << "no player_types in the server's player.conf";
+  ASSERT_GE(limits.subsMax, 0) << "no subs_max in the server's player.conf";
+
+  for (const auto& team : teams) {
+    std::ifstream coachLog(team->readableLog('C'));
+    const std::vector<std::string> changes =
+        support::coachChangeProblems(lines, team->setup.name, coachLog, limits);
+    EXPECT_TRUE(changes.empty()) << "Player type changes:" << joined(changes);
+
+    std::vector<std::string> errors;
+    std::vector<std::string> ends;
+    std::vector<std::string> reports;
+    for (const auto& each : kProcesses) {
+      std::ifstream log(team->readableLog(each.second));
+      if (!log) errors.push_back(team->readableLog(each.second) + " is missing");
+      for (const std::string& line : support::errorAnswers(log)) {
+        errors.push_back(team->setup.name + each.second + ".log:" + line);
+      }
+      const std::string status = readFile(team->out(each.first + ".status"));
+      if (status != "0\n") {
+        ends.push_back(
+            team->setup.name + " " + each.first + " ended with status " +
+            (status.empty() ? std::string("unknown") : status.substr(0, status.size() - 1)));
+      }
+      std::ifstream output(team->out(each.first + ".out"));
+      for (const std::string& line : support::sanitizerReports(output)) {
+        reports.push_back(team->setup.name + " " + each.first + ": " + line);
+      }
+    }
+    EXPECT_TRUE(errors.empty()) << "Errors from the server:" << joined(errors);
+    EXPECT_TRUE(ends.empty()) << "Exit statuses after SIGTERM:" << joined(ends);
+    EXPECT_TRUE(reports.empty()) << "Sanitizer reports:" << joined(reports);
+  }
+}
+
+// Per player: the share of play_on cycles with a body command, the see-to-send time
+// (median and 99th percentile) and the CPU time per cycle it lived.
+void printFigures(const std::vector<std::unique_ptr<Team>>& teams, const std::string& serverDir,
+                  const std::vector<std::vector<double>>& cpu) {
+  std::ifstream rcl(serverDir + "/match.rcl");
+  const std::vector<ServerLogLine> lines = support::readServerLog(rcl);
+  const std::set<int> playOn = support::playOnCycles(lines);
+  std::printf(
+      "Figures over %zu play_on cycles (targets: body command >= 98%%, "
+      "see-to-send p99 < 5 ms)\n",
+      playOn.size());
+  std::printf("%-10s %10s %9s %9s %6s %8s\n", "player", "body cmd", "see-send", "p99", "sees",
+              "CPU/cyc");
+  for (std::size_t t = 0; t < teams.size(); ++t) {
+    for (std::size_t p = 0; p + 1 < kProcesses.size(); ++p) {
+      const std::string sender = teams[t]->setup.name + "_" + std::to_string(p + 1);
+      const support::Coverage each = support::coverage(lines, sender, playOn);
+      std::ifstream log(teams[t]->readableLog(kProcesses[p].second));
+      const support::SeeToSend times = support::seeToSend(log);
+      const double share = each.playOn > 0 ? 100.0 * each.withBody / each.playOn : 0.0;
+      const double perCycle =
+          times.senseBodies > 0 && cpu[t][p] >= 0 ? 1000.0 * cpu[t][p] / times.senseBodies : -1;
+      std::printf("%-10s %9.1f%% %6d ms %6d ms %6zu %5.2f ms\n", sender.c_str(), share,
+                  support::percentile(times.ms, 0.5), support::percentile(times.ms, 0.99),
+                  times.ms.size(), perCycle);
+    }
+  }
+  std::fflush(stdout);
+}
+
+// Plays a half between the teams and checks it.
+void playHalf(const std::vector<TeamSetup>& setups) {
+  ScratchDirectory scratch;
+  const std::string serverDir = scratch.file("server");
+  std::filesystem::create_directories(serverDir);
+  const int port = findServerPorts();
+  ASSERT_NE(port, 0) << "no three free UDP ports in a row";
+
+  ChildProcess server(
+      {kServerRun, "server::port=" + std::to_string(port),
+       "server::coach_port=" + std::to_string(port + 1),
+       "server::olcoach_port=" + std::to_string(port + 2), "server::auto_mode=true",
+       "server::kick_off_wait=" + std::to_string(kKickOffWaitSteps), "server::connect_wait=300",
+       "server::game_over_wait=" + std::to_string(kGameOverWaitSteps),
+       "server::half_time=" + std::to_string(kHalfSeconds), "server::nr_normal_halfs=1",
+       "server::nr_extra_halfs=0", "server::penalty_shoot_outs=false", "server::text_logging=true",
+       "server::text_log_dir=" + serverDir, "server::text_log_fixed=true",
+       "server::text_log_fixed_name=match", "server::game_logging=false"},
+      serverDir, serverDir + "/server.out", serverDir + "/server.err");
+  ASSERT_TRUE(waitUntil([&] { return !support::isUdpPortFree(port) || !server.isRunning(); },
+                        kServerStartTimeoutMS) &&
+              server.isRunning())
+      << "The server did not start:\n"
+      << readFile(serverDir + "/server.err");
+
+  std::vector<std::unique_ptr<Team>> teams;
+  for (const TeamSetup& setup : setups) {
+    teams.push_back(std::make_unique<Team>(setup, scratch.file(setup.name), port));
+  }
+  ASSERT_TRUE(waitUntil(
+      [&] {
+        for (const auto& team : teams) {
+          if (!team->hasStarted() && team->script->isRunning()) return false;
+        }
+        return true;
+      },
+      kTeamStartTimeoutMS));
+  for (const auto& team : teams) {
+    ASSERT_TRUE(team->hasStarted() && team->script->isRunning())
+        << team->setup.name << " did not start:\n"
+        << team->scriptOutput();
+  }
+
+  // The player to stop, if any, and the sign that it has reached the cycle.
+  const char* stopNumber = std::getenv(kStopPlayerVariable);
+  pid_t stopped = 0;
+  std::unique_ptr<FileWatch> stopWatch;
+  if (stopNumber != nullptr) {
+    const int number = std::atoi(stopNumber);
+    ASSERT_TRUE(number >= 1 && number <= 11) << kStopPlayerVariable << " must be 1 to 11";
+    stopWatch = std::make_unique<FileWatch>(teams[0]->readableLog(kProcesses[number - 1].second));
+    stopped = teams[0]->processId(kProcesses[number - 1].first);
+  }
+  FileWatch rcl(serverDir + "/match.rcl");
+  const bool over = waitUntil(
+      [&] {
+        if (stopWatch && stopWatch->saw(kStopCycleHeader) && stopped > 0) {
+          kill(stopped, SIGSTOP);
+          std::printf("Stopped %s player %s (process %d) at cycle 100\n",
+                      teams[0]->setup.name.c_str(), stopNumber, static_cast<int>(stopped));
+          std::fflush(stdout);
+          stopWatch.reset();
+        }
+        return rcl.saw("(referee time_over)") || !server.isRunning();
+      },
+      kHalfTimeoutMS);
+  std::vector<std::vector<double>> cpu;
+  for (const auto& team : teams) {
+    cpu.emplace_back();
+    for (const auto& each : kProcesses)
+      cpu.back().push_back(cpuSeconds(team->processId(each.first)));
+  }
+  if (stopped > 0) kill(stopped, SIGCONT);
+  ASSERT_TRUE(server.isRunning()) << "The server ended during the half:\n"
+                                  << readFile(serverDir + "/server.err");
+  ASSERT_TRUE(over) << "No (referee time_over) within " << kHalfTimeoutMS / 1000
+                    << " s of the teams' start";
+
+  const auto stopAt = std::chrono::steady_clock::now();
+  for (const auto& team : teams) team->script->signal(SIGTERM);
+  for (const auto& team : teams) {
+    EXPECT_EQ(team->script->waitFor(kStopTimeoutMS), 0) << team->setup.name << " did not stop:\n"
+                                                        << team->scriptOutput();
+  }
+  std::this_thread::sleep_until(stopAt + kByeWait);
+  server.signal(SIGINT);
+  ASSERT_TRUE(server.waitFor(kStopTimeoutMS).has_value()) << "The server did not stop on SIGINT";
+
+  printFigures(teams, serverDir, cpu);
+  checkMatch(teams, serverDir);
+}
+
+const std::string kBinary = std::string(TOVREN_BINARY_DIR) + "/tovren";
+
+#ifndef TOVREN_SANITIZE_BUILD
+
+TEST(Match, TwoTeamsPlayAHalfOnTheRealServer) {
+  if (!std::filesystem::exists(kServerRun)) {
+    GTEST_SKIP() << "The real simulation server is not beside the repository (" << kServerRun
+                 << " is missing): no match played";
+  }
+  playHalf({{"Tovren", kBinary, 0.95, 3}, {"Rival", kBinary, 0.95, 3}});
+}
+
+#else
+
+// The sanitizer team is slower: its command share is checked loosely, its silences not.
+TEST(Match, SanitizerTeamPlaysAHalfAgainstTheNormalBuild) {
+  const std::string normal = std::string(TOVREN_SOURCE_DIR) + "/build/tovren";
+  if (!std::filesystem::exists(kServerRun)) {
+    GTEST_SKIP() << "The real simulation server is not beside the repository (" << kServerRun
+                 << " is missing): no match played";
+  }
+  if (!std::filesystem::exists(normal)) {
+    GTEST_SKIP() << "The normal build's " << normal
+                 << " is missing: build it first, the sanitizer team plays against it";
+  }
+  playHalf({{"Tovren", kBinary, 0.80, -1}, {"Rival", normal, 0.95, 3}});
+}
+
+#endif
+
+}  // namespace
+}  // namespace tovren
