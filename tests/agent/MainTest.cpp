@@ -31,7 +31,10 @@ struct Outcome {
 Outcome runProgram(const std::vector<std::string>& arguments,
                    const std::optional<std::string>& configText = agentConfigText({})) {
   ScratchDirectory directory;
-  if (configText) directory.write("Configs/Agent.conf", *configText);
+  if (configText) {
+    directory.write("Configs/Agent.conf", *configText);
+    support::copyPlayerValueFiles(directory.path());
+  }
   std::vector<std::string> argv = {kProgram};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   ChildProcess program(argv, directory.path(), directory.file("out.txt"),

@@ -89,6 +89,7 @@ class ServerRun {
     configChanges.push_back({"HostName", "127.0.0.1"});
     configChanges.push_back({"PlayerPort", std::to_string(port)});
     directory.write("Configs/Agent.conf", agentConfigText(configChanges));
+    support::copyPlayerValueFiles(directory.path());
     for (const std::string& each : subdirectories) {
       std::filesystem::create_directories(directory.file(each));
     }

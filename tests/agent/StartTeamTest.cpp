@@ -59,6 +59,7 @@ void layOutRepository(const ScratchDirectory& root, const std::string& configTex
   std::filesystem::create_symlink(std::string(TOVREN_BINARY_DIR) + "/tovren",
                                   root.file("build/tovren"));
   root.write("Configs/Agent.conf", configText);
+  support::copyPlayerValueFiles(root.path());
 }
 
 TEST(StartTeam, StartsGoalieTenPlayersAndCoachAndStopsThemAllWithBye) {
@@ -68,6 +69,7 @@ TEST(StartTeam, StartsGoalieTenPlayersAndCoachAndStopsThemAllWithBye) {
   std::filesystem::copy_file(std::string(TOVREN_SOURCE_DIR) + "/scripts/start-team.sh",
                              root.file("scripts/start-team.sh"));
   root.write("team/Configs/Agent.conf", agentConfigText({}));
+  support::copyPlayerValueFiles(root.file("team"));
 
   ChildProcess server(
       {"python3", "-c", kAcceptingServer, root.file("port.txt"), root.file("record.txt")},

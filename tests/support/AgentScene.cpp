@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 #include <sstream>
 
 namespace tovren {
@@ -31,6 +32,15 @@ std::string agentConfigText(const std::vector<std::pair<std::string, std::string
     if (!replaced) text << line << "\n";
   }
   return text.str();
+}
+
+void copyPlayerValueFiles(const std::string& folder) {
+  std::filesystem::create_directories(folder + "/Configs");
+  for (const char* name : {"DecidingWeights.conf", "PassFactors.conf"}) {
+    const std::string relative = std::string("/Configs/") + name;
+    std::filesystem::copy_file(std::string(TOVREN_SOURCE_DIR) + relative, folder + relative,
+                               std::filesystem::copy_options::overwrite_existing);
+  }
 }
 
 void ProbeAgent::senseBody(const SExpression& message) {
@@ -110,6 +120,7 @@ std::unique_ptr<ProbeAgent> makeAgentWith(
     const ScratchDirectory& directory, const std::vector<std::string>& arguments,
     const std::string& configText) {
   directory.write("Configs/Agent.conf", configText);
+  copyPlayerValueFiles(directory.path());
   std::vector<std::string> words = {"tovren"};
   words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;

@@ -23,12 +23,18 @@ namespace support {
 // The shipped configuration file with the values of the given keys replaced (every key
 // of the file stands in one group only).
 std::string agentConfigText(const std::vector<std::pair<std::string, std::string>>& changes);
+// Copies the value files the player reads at start-up (deciding weights, pass factors)
+// from the repository into the folder's "Configs/".
+void copyPlayerValueFiles(const std::string& folder);
 
 // A player whose protected state the tests read and write.
 class ProbeAgent : public AdvancedAgent {
  public:
   using AdvancedAgent::AdvancedAgent;
 
+  using AdvancedAgent::headDecision;
+  using AdvancedAgent::lastDecideType;
+  using AdvancedAgent::sayDecision;
   using BasicAgent::attentionToCommand;
   using BasicAgent::bodyCycleCommand;
   using BasicAgent::changeViewCommand;

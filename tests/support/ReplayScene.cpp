@@ -115,6 +115,7 @@ std::optional<int> runOfflinePlayer(const ScratchDirectory& directory,
   directory.write("Configs/Agent.conf", agentConfigText({{"LogToFile", "True"},
                                                          {"OffLogToFile", "True"},
                                                          {"InputLogAddress", inputDirectory}}));
+  copyPlayerValueFiles(directory.path());
   ChildProcess player({std::string(TOVREN_BINARY_DIR) + "/tovren", "--offline-player", "--number",
                        std::to_string(uniNum)},
                       directory.path(), directory.file("out.txt"), directory.file("err.txt"));
