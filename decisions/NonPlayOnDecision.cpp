@@ -373,6 +373,12 @@ int NonPlayOnDecision::backBallChoice(int wait) const {
   // A fault's short count ends with the restart itself, so it never makes the kick due.
   if (!isOppFault(mode) && worldModel->getPlayModeRemainCycle() <= KICK_DUE_REMAIN_CYCLES)
     return KICK_NOW;
+  // The server drops the ball itself once drop_ball_time cycles pass with the kick not
+  // taken, which may be long before the countdown ends: kick before it does.
+  const unsigned int dropBallTime = getDropBallTime();
+  if (!isOppFault(mode) && dropBallTime > 0 &&
+      getSetPlayPastCycles() + KICK_DUE_REMAIN_CYCLES >= dropBallTime)
+    return KICK_NOW;
   if (getSetPlayPastCycles() < threshold) return KEEP_WAITING;
   if (wait > 0) return KEEP_WAITING;
 

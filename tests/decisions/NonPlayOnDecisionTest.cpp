@@ -243,7 +243,8 @@ TEST_F(NonPlayOnDecisionScene, HomePointsOfTheKickOffTheCatchTheFormationOrTheOw
   }
 }
 
-TEST_F(NonPlayOnDecisionScene, TheTakerWaitsThirtyTwoCyclesAndForTiredTeammatesTillTheCountEnds) {
+TEST_F(NonPlayOnDecisionScene,
+       TheTakerWaitsThirtyTwoCyclesAndForTiredTeammatesTillTheCountOrTheDropEnds) {
   // Call, drop_ball_time, cycles since the call, own stamina, the tired teammate (7 valid,
   // 8 not; 7000 of 8000), the argument, the answer.
   const std::tuple<const char*, unsigned int, unsigned int, float, unsigned int, int, int> cases[] =
@@ -251,7 +252,8 @@ TEST_F(NonPlayOnDecisionScene, TheTakerWaitsThirtyTwoCyclesAndForTiredTeammatesT
        {"corner_kick_l", 200, 31, 8000, 0, 0, WAIT}, {"goal_kick_l", 200, 32, 8000, 0, 0, NOW},
        {"kick_in_l", 100, 40, 8000, 0, 1, WAIT},     {"kick_in_l", 100, 40, 7998.9f, 0, 0, WAIT},
        {"kick_in_l", 100, 40, 7999, 8, 0, NOW},      {"kick_in_l", 100, 40, 8000, 7, 0, WAIT},
-       {"kick_in_l", 100, 197, 0, 7, 0, WAIT},       {"kick_off_l", 100, 198, 0, 7, 1, NOW},
+       {"kick_in_l", 200, 197, 0, 7, 0, WAIT},       {"kick_off_l", 200, 198, 0, 7, 1, NOW},
+       {"kick_in_l", 100, 97, 0, 7, 0, WAIT},        {"corner_kick_l", 100, 98, 0, 7, 1, NOW},
        {"offside_r", 100, 30, 8000, 0, 0, WAIT},     {"back_pass_r", 100, 0, 0, 7, 1, NOW}};
   placePlayer(TID_TEAMMATE, 7, {5, 5});
   placePlayer(TID_TEAMMATE, 8, {5, -5});
@@ -272,9 +274,16 @@ TEST_F(NonPlayOnDecisionScene, TheTakerWaitsThirtyTwoCyclesAndForTiredTeammatesT
   }
   agent(9, {0, 0});
   worldModel->setFullPlayer(TID_TEAMMATE, 6).setStamina(8000);
+  dropBallTime(200);
   setPlay("free_kick_l", 99, CATCH);
   EXPECT_EQ(decision->backBallChoice(0), WAIT) << "after the catch the taker waits 100 cycles";
   setPlay("free_kick_l", 100, CATCH);
+  EXPECT_EQ(decision->backBallChoice(0), NOW);
+  // Unless the server drops the ball before that.
+  dropBallTime(100);
+  setPlay("free_kick_l", 97, CATCH);
+  EXPECT_EQ(decision->backBallChoice(0), WAIT);
+  setPlay("free_kick_l", 98, CATCH);
   EXPECT_EQ(decision->backBallChoice(0), NOW);
 }
 
