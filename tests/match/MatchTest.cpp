@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-// A whole half on the real simulation server: two teams of this program, each started by
+// A short match on the real simulation server: two teams of this program, each started by
 // scripts/start-team.sh with its coach and its readable logs, then the server's text log,
 // the readable logs and the exit statuses are checked. The server lives beside the
 // repository; a clone without it skips the match.
@@ -38,23 +38,26 @@ using support::waitUntil;
 const std::string kServerRun =
     std::string(TOVREN_SOURCE_DIR) + "/../shared/tools/simulation-server/run";
 
-// 300 cycles of 100 ms. The kick-off waits 5 s after the last player, so that each
-// coach's first changes come before it, as in a match where the coach is there early.
-constexpr int kHalfSeconds = 30;
+// 300 cycles of 100 ms in two halves, so that each team kicks off once: a team that
+// never wins the ball back in one long half would otherwise make no kick in play_on. The
+// kick-off waits 5 s after the last player, so that each coach's first changes come
+// before it, as in a match where the coach is there early.
+constexpr int kHalfSeconds = 15;
+constexpr int kHalves = 2;
 constexpr int kKickOffWaitSteps = 50;
-// The server ends by itself this long after the half, should the test not stop it.
+// The server ends by itself this long after the match, should the test not stop it.
 constexpr int kGameOverWaitSteps = 150;
 
 constexpr int kServerStartTimeoutMS = 10000;
 constexpr int kTeamStartTimeoutMS = 40000;
-// From the coaches' start: the kick-off wait and the half with room to spare.
+// From the coaches' start: the kick-off waits and the halves with room to spare.
 constexpr int kHalfTimeoutMS = 60000;
 constexpr int kStopTimeoutMS = 20000;
 // Every "(bye)" reaches the server in this time after the stop.
 constexpr auto kByeWait = std::chrono::seconds(2);
 
 // A Tovren player's uniform number in this variable stops that player with SIGSTOP at
-// cycle 100 until the half is over: the match must then fail.
+// cycle 100 until the match is over: the test must then fail.
 const char* const kStopPlayerVariable = "TOVREN_MATCH_STOP_PLAYER";
 const char* const kStopCycleHeader = "[0100]";
 
@@ -283,8 +286,8 @@ void printFigures(const std::vector<std::unique_ptr<Team>>& teams, const std::st
   std::fflush(stdout);
 }
 
-// Plays a half between the teams and checks it.
-void playHalf(const std::vector<TeamSetup>& setups) {
+// Plays a match between the teams and checks it.
+void playMatch(const std::vector<TeamSetup>& setups) {
   ScratchDirectory scratch;
   const std::string serverDir = scratch.file("server");
   std::filesystem::create_directories(serverDir);
@@ -297,8 +300,9 @@ void playHalf(const std::vector<TeamSetup>& setups) {
        "server::olcoach_port=" + std::to_string(port + 2), "server::auto_mode=true",
        "server::kick_off_wait=" + std::to_string(kKickOffWaitSteps), "server::connect_wait=300",
        "server::game_over_wait=" + std::to_string(kGameOverWaitSteps),
-       "server::half_time=" + std::to_string(kHalfSeconds), "server::nr_normal_halfs=1",
-       "server::nr_extra_halfs=0", "server::penalty_shoot_outs=false", "server::text_logging=true",
+       "server::half_time=" + std::to_string(kHalfSeconds),
+       "server::nr_normal_halfs=" + std::to_string(kHalves), "server::nr_extra_halfs=0",
+       "server::penalty_shoot_outs=false", "server::text_logging=true",
        "server::text_log_dir=" + serverDir, "server::text_log_fixed=true",
        "server::text_log_fixed_name=match", "server::game_logging=false"},
       serverDir, serverDir + "/server.out", serverDir + "/server.err");
@@ -356,7 +360,7 @@ void playHalf(const std::vector<TeamSetup>& setups) {
       cpu.back().push_back(cpuSeconds(team->processId(each.first)));
   }
   if (stopped > 0) kill(stopped, SIGCONT);
-  ASSERT_TRUE(server.isRunning()) << "The server ended during the half:\n"
+  ASSERT_TRUE(server.isRunning()) << "The server ended during the match:\n"
                                   << readFile(serverDir + "/server.err");
   ASSERT_TRUE(over) << "No (referee time_over) within " << kHalfTimeoutMS / 1000
                     << " s of the teams' start";
@@ -379,18 +383,18 @@ const std::string kBinary = std::string(TOVREN_BINARY_DIR) + "/tovren";
 
 #ifndef TOVREN_SANITIZE_BUILD
 
-TEST(Match, TwoTeamsPlayAHalfOnTheRealServer) {
+TEST(Match, TwoTeamsPlayTwoShortHalvesOnTheRealServer) {
   if (!std::filesystem::exists(kServerRun)) {
     GTEST_SKIP() << "The real simulation server is not beside the repository (" << kServerRun
                  << " is missing): no match played";
   }
-  playHalf({{"Tovren", kBinary, 0.95, 3}, {"Rival", kBinary, 0.95, 3}});
+  playMatch({{"Tovren", kBinary, 0.95, 3}, {"Rival", kBinary, 0.95, 3}});
 }
 
 #else
 
 // The sanitizer team is slower: its command share is checked loosely, its silences not.
-TEST(Match, SanitizerTeamPlaysAHalfAgainstTheNormalBuild) {
+TEST(Match, SanitizerTeamPlaysTheNormalBuild) {
   const std::string normal = std::string(TOVREN_SOURCE_DIR) + "/build/tovren";
   if (!std::filesystem::exists(kServerRun)) {
     GTEST_SKIP() << "The real simulation server is not beside the repository (" << kServerRun
@@ -400,7 +404,7 @@ TEST(Match, SanitizerTeamPlaysAHalfAgainstTheNormalBuild) {
     GTEST_SKIP() << "The normal build's " << normal
                  << " is missing: build it first, the sanitizer team plays against it";
   }
-  playHalf({{"Tovren", kBinary, 0.80, -1}, {"Rival", normal, 0.95, 3}});
+  playMatch({{"Tovren", kBinary, 0.80, -1}, {"Rival", normal, 0.95, 3}});
 }
 
 #endif
