@@ -124,13 +124,132 @@ TEST(MatchLog, CommandsWithNanOrInfNumbers) {
   const Case cases[] = {
       {"(dash nan)", true},      {"(turn_neck 10)(turn -inf)", true},
       {"(kick 100 -NaN)", true}, {"(dash 80.5)(turn_neck -10)", false},
-      {"(say infonan)", false},
+      {"(say infonan)", false},  {"(say \"nan(\")(turn_neck 1)", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     const Problems got =
         support::nonFiniteCommands(serverLog(std::string("7,0\tRecv A_4: ") + c.text + "\n"));
     EXPECT_EQ(got, c.bad ? Problems{std::string("A_4 at cycle 7: ") + c.text} : Problems{});
+  }
+}
+
+TEST(MatchLog, PlayerDatagramsAreCommandsOfTheShapesThePlayerSends) {
+  struct Case {
+    const char* datagram;
+    const char* problem;  // the first one; null: none
+  };
+  const Case cases[] = {
+      {"(dash 80.00)(turn_neck -10.00)(change_view normal high)(say \"(a)b\")"
+       "(attentionto our 11)(pointto 3.00 -40.00)",
+       nullptr},
+      {"(kick 100.00 -30.00)(change_view wide)(attentionto off)(pointto off)", nullptr},
+      {"(init Tovren (version 9.4)(goalie))", nullptr},
+      {"(clang (ver 7 9))", nullptr},
+      {"(bye)", nullptr},
+      // Ten characters is the longest say.
+      {"(say \"nan()inf))\")", nullptr},
+      {"(say \"nan()inf)))\")", "arguments of say: "},
+      {"(dash nan)", "nan or inf: "},
+      {"(move 1.00 inf)", "nan or inf: "},
+      {"(turn 1.0x)", "arguments of turn: "},
+      {"(kick 100.00)", "arguments of kick: "},
+      {"(change_view high)", "arguments of change_view: "},
+      {"(attentionto our 12)", "arguments of attentionto: "},
+      {"(attentionto our 0)", "arguments of attentionto: "},
+      {"(tackle 50.00)(done)", "unknown command done: "},
+      {"(dash 80.00) x", "not a list of commands: "},
+      {"(dash 80.00)(turn_neck 10.00", "not a list of commands: "},
+      {"(say \"ab)", "not a list of commands: "},
+      {"((dash) 80.00)", "not a list of commands: "},
+      {"", "not a list of commands: "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.datagram);
+    const Problems got = support::playerCommandProblems(c.datagram);
+    if (c.problem == nullptr) {
+      EXPECT_EQ(got, Problems{});
+    } else {
+      ASSERT_FALSE(got.empty());
+      EXPECT_EQ(got[0], c.problem + std::string(c.datagram));
+    }
+  }
+  const auto commands = support::parseCommands("(say \"(kick)\")(init A (version 9.4))");
+  ASSERT_TRUE(commands.has_value());
+  ASSERT_EQ(commands->size(), 2u);
+  EXPECT_EQ((*commands)[0].arguments, (Problems{"\"(kick)\""}));
+  EXPECT_EQ((*commands)[1].arguments, (Problems{"A", "(version 9.4)"}));
+  EXPECT_EQ(support::commandNames("(dash 10)(say \"(kick)\")"), (Problems{"dash", "say"}));
+}
+
+TEST(MatchLog, CyclesWithASeeOrADecisionButNoBodyCommand) {
+  std::istringstream log(
+      "  0000. RecStr: (sense_body 1 (view_mode high normal) (tackle (expires 0) (count 0)))\n"
+      "  0040. RecStr: (see 1 ((b) 10 0))\n"
+      "  0101. End of cycle.\n"
+      "\n[0002]\n"
+      "  0000. RecStr: (sense_body 2 (tackle (expires 0) (count 0)))\n"
+      "  0040. RecStr: (see 2 ((b) 10 0))\n"
+      "  0040. AdvancedAgent::bodyDecide\n"
+      "  0042. SendStr: (turn_neck 5.00)(say \"(dash\")\n"
+      "  0099. RecStr: (see 2 ((b) 10 0))\n"
+      "  0000. RecStr: (sense_body 3 (tackle (expires 0) (count 0)))\n"
+      "  0089. RecStr: (see 3 ((b) 10 0))\n"
+      "  0091. Emergency Sending bodyCycleCommand.\n"
+      "  0091. SendStr: (dash 50.00)\n"
+      "  0000. RecStr: (sense_body 4 (tackle (expires 3) (count 1)))\n"
+      "  0030. RecStr: (see 4 ((b) 10 0))\n"
+      "  0000. RecStr: (sense_body 5 (tackle (expires 0) (count 1)))\n"
+      "  0091. SendStr: (turn_neck 5.00)\n"
+      "  0095. RecStr: (see 5 ((b) 10 0))\n"
+      "  0095. AdvancedAgent::bodyDecide\n"
+      "  0098. Defense::execute\n"
+      "  0000. RecStr: (sense_body 6 (tackle (expires 0) (count 1)))\n"
+      "  0000. AdvancedAgent::bodyDecide\n"
+      "  0000. RecStr: (sense_body 7 (tackle (expires 0) (count 1)))\n"
+      "  0091. SendStr: (turn_neck 5.00)\n"
+      "  0000. RecStr: (sense_body 8 (tackle (expires 0) (count 1)))\n"
+      "  0002. SendStr: (turn_neck 5.00)\n"
+      "  0099. RecStr: (see 8 ((b) 10 0))\n"
+      "  0101. End of cycle.\n");
+  const std::vector<support::PlayerCycle> cycles = support::playerCycles(log);
+  ASSERT_EQ(cycles.size(), 8u);
+  EXPECT_EQ(cycles[0].lastMS, 40);
+  EXPECT_EQ(cycles[1].seeMS, 40);
+  EXPECT_EQ(cycles[3].tackleExpires, 3);
+
+  struct Case {
+    int firstCycle;
+    int lateMS;
+    Problems problems;
+    int checked;
+    int late;
+  };
+  const Case cases[] = {
+      // The fourth is held by a tackle, the seventh neither saw nor decided; the fifth
+      // decided too late to send and the eighth saw too late to decide. The second sent
+      // after its decision, so its late see is no excuse.
+      {2,
+       98,
+       {"cycle 2: see at 40 ms, decided, no body command sent",
+        "cycle 6: no see, decided, no body command sent"},
+       5,
+       2},
+      {1,
+       99,
+       {"cycle 1: see at 40 ms, not decided, no body command sent",
+        "cycle 2: see at 40 ms, decided, no body command sent",
+        "cycle 5: see at 95 ms, decided, no body command sent",
+        "cycle 6: no see, decided, no body command sent"},
+       6,
+       1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lateMS);
+    const support::MissingBodies got = support::missingBodies(cycles, c.firstCycle, c.lateMS);
+    EXPECT_EQ(got.problems, c.problems);
+    EXPECT_EQ(got.checked, c.checked);
+    EXPECT_EQ(got.late, c.late);
   }
 }
 
@@ -231,6 +350,11 @@ TEST(MatchLog, ErrorAnswersAndSanitizerReportsAreFoundByTheirLines) {
       "agent/X.cpp:3:5: runtime error: signed integer overflow\n"
       "Termination Handler.\n");
   EXPECT_EQ(support::sanitizerReports(output).size(), 2u);
+  std::istringstream nonFinite(
+      "  0040. Non-finite number written as 0.00 in command: (dash 0.00)\n"
+      "  0041. SendStr: (dash 0.00)\n");
+  EXPECT_EQ(support::nonFiniteWrites(nonFinite),
+            (Problems{"  0040. Non-finite number written as 0.00 in command: (dash 0.00)"}));
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -121,14 +120,6 @@ int findServerPorts() {
     }
   }
   return 0;
-}
-
-// The CPU time of a running process in seconds, or a negative value.
-double cpuSeconds(pid_t pid) {
-  clockid_t clock;
-  timespec spent{};
-  if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &spent) != 0) return -1;
-  return static_cast<double>(spent.tv_sec) + spent.tv_nsec * 1e-9;
 }
 
 // One team run by scripts/start-team.sh in a folder of its own: the working directory
@@ -357,7 +348,7 @@ void playMatch(const std::vector<TeamSetup>& setups) {
   for (const auto& team : teams) {
     cpu.emplace_back();
     for (const auto& each : kProcesses)
-      cpu.back().push_back(cpuSeconds(team->processId(each.first)));
+      cpu.back().push_back(support::processCpuSeconds(team->processId(each.first)));
   }
   if (stopped > 0) kill(stopped, SIGCONT);
   ASSERT_TRUE(server.isRunning()) << "The server ended during the match:\n"

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -67,7 +68,10 @@ ChildProcess::~ChildProcess() {
   waitpid(pid, &status, 0);
 }
 
-void ChildProcess::signal(int signalNumber) const { kill(pid, signalNumber); }
+void ChildProcess::signal(int signalNumber) const {
+  // Once reaped, the id may belong to another process.
+  if (!reaped) kill(pid, signalNumber);
+}
 
 std::optional<int> ChildProcess::waitFor(int timeoutMS) {
   waitUntil([this] { return !isRunning(); }, timeoutMS);
@@ -103,6 +107,13 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMS) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return true;
+}
+
+double processCpuSeconds(pid_t pid) {
+  clockid_t clock;
+  timespec spent{};
+  if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &spent) != 0) return -1;
+  return static_cast<double>(spent.tv_sec) + spent.tv_nsec * 1e-9;
 }
 
 namespace {

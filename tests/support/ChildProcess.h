@@ -43,6 +43,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   pid_t id() const { return pid; }
+  // Nothing once the process has been reaped.
   void signal(int signalNumber) const;
   // The exit status once the process has exited normally within the time, -1 when a
   // signal ended it, nothing when it is still running.
@@ -61,6 +62,9 @@ std::string readFile(const std::string& path);
 std::vector<std::string> readLines(const std::string& path);
 // Polls every 20 ms until the condition holds or the time is up; its final answer.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMS);
+// The CPU time a running process has used, in seconds, from its CPU clock; negative when
+// the clock cannot be read.
+double processCpuSeconds(pid_t pid);
 // A UDP port on 127.0.0.1 that was free a moment ago.
 int findFreeUdpPort();
 // Whether the UDP port on 127.0.0.1 can be bound now (a server listening on any address

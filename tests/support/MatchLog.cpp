@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 
@@ -13,19 +14,81 @@ namespace {
 const char* const kBodyCommands[] = {"dash", "kick", "turn", "tackle", "catch", "move"};
 const char* const kRefereePrefix = "(referee ";
 
-// The top-level lists of a datagram, each as its own text.
+// The top-level lists of a datagram, each as its own text; a parenthesis in quotes is text.
 std::vector<std::string> topLevelCommands(const std::string& text) {
   std::vector<std::string> commands;
   int depth = 0;
+  bool quoted = false;
   std::string::size_type start = 0;
   for (std::string::size_type i = 0; i < text.size(); ++i) {
-    if (text[i] == '(') {
+    if (text[i] == '"') {
+      quoted = !quoted;
+    } else if (quoted) {
+      continue;
+    } else if (text[i] == '(') {
       if (depth++ == 0) start = i;
     } else if (text[i] == ')' && depth > 0 && --depth == 0) {
       commands.push_back(text.substr(start, i - start + 1));
     }
   }
   return commands;
+}
+
+// A piece of a datagram: '(' or ')', 'w' a word, '"' a quoted text with its quotes.
+struct Token {
+  char kind;
+  std::string text;
+};
+
+// The tokens of a text; a quote left open runs to the end and clears `closed`.
+std::vector<Token> tokenize(const std::string& text, bool& closed) {
+  std::vector<Token> tokens;
+  closed = true;
+  std::string::size_type i = 0;
+  while (i < text.size()) {
+    const char c = text[i];
+    if (c == ' ' || c == '\t' || c == '\n') {
+      ++i;
+    } else if (c == '(' || c == ')') {
+      tokens.push_back({c, std::string(1, c)});
+      ++i;
+    } else if (c == '"') {
+      const std::string::size_type end = text.find('"', i + 1);
+      closed = end != std::string::npos;
+      const std::string::size_type stop = closed ? end + 1 : text.size();
+      tokens.push_back({'"', text.substr(i, stop - i)});
+      i = stop;
+    } else {
+      const std::string::size_type end = text.find_first_of(" \t\n()\"", i);
+      const std::string::size_type stop = end == std::string::npos ? text.size() : end;
+      tokens.push_back({'w', text.substr(i, stop - i)});
+      i = stop;
+    }
+  }
+  return tokens;
+}
+
+// Reads the list that opens at `at` and moves past its closing parenthesis: its first
+// word and then each argument go to `words`. False when it is no list with a word first.
+bool readList(const std::vector<Token>& tokens, std::size_t& at, std::vector<std::string>& words) {
+  if (at + 1 >= tokens.size() || tokens[at].kind != '(' || tokens[at + 1].kind != 'w') {
+    return false;
+  }
+  ++at;
+  while (at < tokens.size() && tokens[at].kind != ')') {
+    if (tokens[at].kind != '(') {
+      words.push_back(tokens[at++].text);
+      continue;
+    }
+    std::vector<std::string> inner;
+    if (!readList(tokens, at, inner)) return false;
+    std::string list = "(";
+    for (std::size_t i = 0; i < inner.size(); ++i) list += (i == 0 ? "" : " ") + inner[i];
+    words.push_back(list + ")");
+  }
+  if (at >= tokens.size()) return false;
+  ++at;
+  return true;
 }
 
 std::string teamOf(const std::string& sender) { return sender.substr(0, sender.rfind('_')); }
@@ -57,6 +120,25 @@ int lineMS(const std::string& line) {
 
 bool contains(const std::string& text, const char* part) {
   return text.find(part) != std::string::npos;
+}
+
+bool holdsBodyCommand(const std::string& datagram) {
+  for (const std::string& name : commandNames(datagram)) {
+    if (std::find(std::begin(kBodyCommands), std::end(kBodyCommands), name) !=
+        std::end(kBodyCommands)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<std::string> linesWith(std::istream& in, const char* part) {
+  std::vector<std::string> found;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (contains(line, part)) found.push_back(line);
+  }
+  return found;
 }
 
 }  // namespace
@@ -97,6 +179,117 @@ std::vector<std::string> commandNames(const std::string& text) {
   return names;
 }
 
+std::optional<std::vector<DatagramCommand>> parseCommands(const std::string& datagram) {
+  bool closed = true;
+  const std::vector<Token> tokens = tokenize(datagram, closed);
+  if (!closed || tokens.empty()) return std::nullopt;
+  std::vector<DatagramCommand> commands;
+  std::size_t at = 0;
+  while (at < tokens.size()) {
+    std::vector<std::string> words;
+    if (!readList(tokens, at, words)) return std::nullopt;
+    commands.push_back({words[0], std::vector<std::string>(words.begin() + 1, words.end())});
+  }
+  return commands;
+}
+
+bool hasNonFiniteWord(const std::string& text) {
+  bool closed = true;
+  for (const Token& token : tokenize(text, closed)) {
+    if (token.kind != 'w') continue;
+    std::string word = token.text;
+    std::transform(word.begin(), word.end(), word.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (word[0] == '-' || word[0] == '+') word.erase(0, 1);
+    if (word == "nan" || word == "inf" || word == "infinity") return true;
+  }
+  return false;
+}
+
+namespace {
+
+// The arguments a player's command may have, each form a blank-separated list of what
+// stands there: N a finite number, S a say text, U a uniform number, T "our" or "opp",
+// W a view width, Q a view quality, A any word, L a list; anything else stands for itself.
+struct CommandShape {
+  const char* name;
+  std::vector<std::string> forms;
+};
+
+const CommandShape kPlayerCommands[] = {
+    {"dash", {"N", "N N"}},
+    {"kick", {"N N"}},
+    {"turn", {"N"}},
+    {"turn_neck", {"N"}},
+    {"tackle", {"N"}},
+    {"catch", {"N"}},
+    {"move", {"N N"}},
+    {"change_view", {"W", "W Q"}},
+    {"say", {"S"}},
+    {"attentionto", {"off", "T U"}},
+    {"pointto", {"off", "N N"}},
+    {"init", {"A L", "A L L"}},
+    {"clang", {"L"}},
+    {"bye", {""}},
+};
+
+// The longest say text the server passes on.
+constexpr std::size_t kSayLength = 10;
+
+bool isFiniteNumber(const std::string& word) {
+  char* end = nullptr;
+  const double value = std::strtod(word.c_str(), &end);
+  return !word.empty() && *end == '\0' && std::isfinite(value);
+}
+
+bool fits(const std::string& kind, const std::string& word) {
+  if (kind == "N") return isFiniteNumber(word);
+  if (kind == "S") return word.size() >= 2 && word[0] == '"' && word.size() - 2 <= kSayLength;
+  if (kind == "U") {
+    const std::string::size_type digits = word.find_first_not_of("0123456789");
+    return digits == std::string::npos && word.size() <= 2 && std::atoi(word.c_str()) >= 1 &&
+           std::atoi(word.c_str()) <= 11;
+  }
+  if (kind == "T") return word == "our" || word == "opp";
+  if (kind == "W") return word == "narrow" || word == "normal" || word == "wide";
+  if (kind == "Q") return word == "low" || word == "high";
+  if (kind == "A") return word[0] != '(' && word[0] != '"';
+  if (kind == "L") return word[0] == '(';
+  return word == kind;
+}
+
+bool hasForm(const DatagramCommand& command, const std::string& form) {
+  std::istringstream kinds(form);
+  std::string kind;
+  std::size_t i = 0;
+  while (kinds >> kind) {
+    if (i >= command.arguments.size() || !fits(kind, command.arguments[i])) return false;
+    ++i;
+  }
+  return i == command.arguments.size();
+}
+
+}  // namespace
+
+std::vector<std::string> playerCommandProblems(const std::string& datagram) {
+  const std::optional<std::vector<DatagramCommand>> commands = parseCommands(datagram);
+  if (!commands) return {"not a list of commands: " + datagram};
+  std::vector<std::string> problems;
+  if (hasNonFiniteWord(datagram)) problems.push_back("nan or inf: " + datagram);
+  for (const DatagramCommand& command : *commands) {
+    const auto shape =
+        std::find_if(std::begin(kPlayerCommands), std::end(kPlayerCommands),
+                     [&](const CommandShape& each) { return command.name == each.name; });
+    if (shape == std::end(kPlayerCommands)) {
+      problems.push_back("unknown command " + command.name + ": " + datagram);
+    } else if (std::none_of(shape->forms.begin(), shape->forms.end(),
+                            [&](const std::string& form) { return hasForm(command, form); })) {
+      problems.push_back("arguments of " + command.name + ": " + datagram);
+    }
+  }
+  return problems;
+}
+
 std::set<int> playOnCycles(const std::vector<ServerLogLine>& lines) {
   std::map<int, std::string> modeFrom;
   int last = 0;
@@ -121,12 +314,7 @@ Coverage coverage(const std::vector<ServerLogLine>& lines, const std::string& se
   for (const ServerLogLine& line : lines) {
     if (line.sender != sender || line.stopCycle != 0) continue;
     anything.insert(line.cycle);
-    for (const std::string& name : commandNames(line.text)) {
-      if (std::find(std::begin(kBodyCommands), std::end(kBodyCommands), name) !=
-          std::end(kBodyCommands)) {
-        body.insert(line.cycle);
-      }
-    }
+    if (holdsBodyCommand(line.text)) body.insert(line.cycle);
   }
   Coverage result;
   int run = 0;
@@ -228,20 +416,9 @@ std::vector<std::string> lastNotBye(const std::vector<ServerLogLine>& lines,
 std::vector<std::string> nonFiniteCommands(const std::vector<ServerLogLine>& lines) {
   std::vector<std::string> problems;
   for (const ServerLogLine& line : lines) {
-    std::string spaced = line.text;
-    std::replace_if(
-        spaced.begin(), spaced.end(), [](char c) { return c == '(' || c == ')' || c == '"'; }, ' ');
-    std::istringstream tokens(spaced);
-    std::string token;
-    while (tokens >> token) {
-      std::transform(token.begin(), token.end(), token.begin(),
-                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-      if (token[0] == '-' || token[0] == '+') token.erase(0, 1);
-      if (token == "nan" || token == "inf" || token == "infinity") {
-        problems.push_back(line.sender + " at cycle " + std::to_string(line.cycle) + ": " +
-                           line.text);
-        break;
-      }
+    if (hasNonFiniteWord(line.text)) {
+      problems.push_back(line.sender + " at cycle " + std::to_string(line.cycle) + ": " +
+                         line.text);
     }
   }
   return problems;
@@ -314,12 +491,7 @@ int serverSetting(const std::string& playerConf, const std::string& key) {
 }
 
 std::vector<std::string> errorAnswers(std::istream& readableLog) {
-  std::vector<std::string> found;
-  std::string line;
-  while (std::getline(readableLog, line)) {
-    if (contains(line, "(error")) found.push_back(line);
-  }
-  return found;
+  return linesWith(readableLog, "(error");
 }
 
 SeeToSend seeToSend(std::istream& readableLog) {
@@ -343,6 +515,69 @@ SeeToSend seeToSend(std::istream& readableLog) {
     }
   }
   return result;
+}
+
+std::vector<PlayerCycle> playerCycles(std::istream& readableLog) {
+  static const std::string senseBody = "RecStr: (sense_body ";
+  static const std::string tackle = "(tackle (expires ";
+  std::vector<PlayerCycle> cycles;
+  std::string line;
+  while (std::getline(readableLog, line)) {
+    const int ms = lineMS(line);
+    const std::string::size_type point = line.find(". ");
+    if (ms < 0 || point == std::string::npos) continue;
+    const std::string text = line.substr(point + 2);
+    if (text.rfind(senseBody, 0) == 0) {
+      PlayerCycle cycle;
+      cycle.number = static_cast<int>(cycles.size()) + 1;
+      const std::string::size_type expires = text.find(tackle);
+      if (expires != std::string::npos) {
+        cycle.tackleExpires = std::atoi(text.c_str() + expires + tackle.size());
+      }
+      cycles.push_back(cycle);
+    }
+    // Written when the next sense_body comes, still on the old cycle's clock.
+    if (cycles.empty() || text == "End of cycle.") continue;
+    PlayerCycle& cycle = cycles.back();
+    cycle.lastMS = ms;
+    if (text.rfind("RecStr: (see ", 0) == 0) {
+      if (cycle.seeMS < 0 && !cycle.decided) cycle.sentAfterDecision = false;
+      if (cycle.seeMS < 0) cycle.seeMS = ms;
+    } else if (text == "AdvancedAgent::bodyDecide") {
+      cycle.decided = true;
+      cycle.sentAfterDecision = false;
+    } else if (text.rfind("SendStr: ", 0) == 0) {
+      cycle.sentAfterDecision = true;
+      if (holdsBodyCommand(text.substr(9))) cycle.bodySent = true;
+    }
+  }
+  return cycles;
+}
+
+MissingBodies missingBodies(const std::vector<PlayerCycle>& cycles, int firstCycle, int lateMS) {
+  MissingBodies result;
+  for (const PlayerCycle& cycle : cycles) {
+    if (cycle.number < firstCycle || cycle.tackleExpires != 0 ||
+        (cycle.seeMS < 0 && !cycle.decided)) {
+      continue;
+    }
+    ++result.checked;
+    if (cycle.bodySent) continue;
+    if (cycle.lastMS >= lateMS && !cycle.sentAfterDecision) {
+      ++result.late;
+      continue;
+    }
+    result.problems.push_back("cycle " + std::to_string(cycle.number) + ": " +
+                              (cycle.seeMS < 0 ? std::string("no see")
+                                               : "see at " + std::to_string(cycle.seeMS) + " ms") +
+                              (cycle.decided ? ", decided" : ", not decided") +
+                              ", no body command sent");
+  }
+  return result;
+}
+
+std::vector<std::string> nonFiniteWrites(std::istream& readableLog) {
+  return linesWith(readableLog, "Non-finite number written");
 }
 
 int percentile(std::vector<int> values, double share) {

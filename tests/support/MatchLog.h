@@ -1,15 +1,16 @@
 #pragma once
 
 #include <istream>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
-// Reading what a match on the real simulation server leaves behind: the server's text log
-// ("cycle,stop-cycle<TAB>Recv TEAM_N: (command)" for what a client sent and
-// "cycle,stop-cycle<TAB>(referee MODE)" for a change of play mode), the readable logs of
-// the players and coaches, and their outputs. Each check gives its problems as lines of
-// text, none when all is well.
+// Reading what a match on the real simulation server, or a run against the replay server,
+// leaves behind: the server's text log ("cycle,stop-cycle<TAB>Recv TEAM_N: (command)" for
+// what a client sent and "cycle,stop-cycle<TAB>(referee MODE)" for a change of play mode),
+// the datagrams a player sent, the readable logs of the players and coaches, and their
+// outputs. Each check gives its problems as lines of text, none when all is well.
 
 namespace tovren::support {
 
@@ -26,6 +27,24 @@ std::vector<ServerLogLine> readServerLog(std::istream& in);
 // The names of the top-level commands of a datagram: "(dash 80)(turn_neck 10)" gives
 // "dash" and "turn_neck".
 std::vector<std::string> commandNames(const std::string& text);
+
+// A command of a datagram: its name and its arguments. A quoted text (a say, whose
+// alphabet holds parentheses) is one argument with its quotes, a nested list one argument
+// in parentheses with its words joined by blanks.
+struct DatagramCommand {
+  std::string name;
+  std::vector<std::string> arguments;
+};
+// The commands of a datagram; nothing when it is not one or more lists side by side, each
+// with an atom first.
+std::optional<std::vector<DatagramCommand>> parseCommands(const std::string& datagram);
+// Whether a word outside quotes reads "nan" or "inf", in any case, signed or not.
+bool hasNonFiniteWord(const std::string& text);
+// What is wrong with a datagram a player sent: not a list of commands, a "nan" or "inf"
+// outside quotes, a command a player does not send, or arguments of another shape (numbers
+// that read whole and finite, a say text of at most 10 characters, a teammate's or
+// opponent's uniform number 1 to 11).
+std::vector<std::string> playerCommandProblems(const std::string& datagram);
 
 // The cycles played in play_on: a referee's mode holds from its cycle on, the log
 // starts before kick-off.
@@ -87,6 +106,33 @@ struct SeeToSend {
 SeeToSend seeToSend(std::istream& readableLog);
 // The value below which the share of the values lie (nearest rank); 0 for none.
 int percentile(std::vector<int> values, double share);
+
+// One cycle of a player's readable log, from a sense_body to the next.
+struct PlayerCycle {
+  int number = 0;         // the sense_bodies so far, 1 for the first
+  int tackleExpires = 0;  // the cycles a tackle still holds the body, from the sense_body
+  int seeMS = -1;         // when the cycle's first see was handled; -1 without one
+  bool decided = false;   // a body decision ran
+  bool bodySent = false;  // a datagram of the cycle held a body command
+  int lastMS = -1;        // the millisecond of its last line but "End of cycle."
+  // A datagram went out after its last body decision, or after its see without one.
+  bool sentAfterDecision = false;
+};
+std::vector<PlayerCycle> playerCycles(std::istream& readableLog);
+
+struct MissingBodies {
+  std::vector<std::string> problems;
+  int checked = 0;  // cycles the rule holds for
+  int late = 0;     // of them, cycles passed over as too late to send
+};
+// Cycles from the first one on, with no tackle running, in which a see arrived or a body
+// decision ran but no body command went out. A cycle is passed over as too late when its
+// last line came from the late millisecond on and nothing went out after its last
+// decision (or its see): they came when nothing could be sent any more.
+MissingBodies missingBodies(const std::vector<PlayerCycle>& cycles, int firstCycle, int lateMS);
+
+// Lines of a readable log that tell of a nan or inf written into a command as 0.00.
+std::vector<std::string> nonFiniteWrites(std::istream& readableLog);
 
 // Lines of a process's output in which a sanitizer reports.
 std::vector<std::string> sanitizerReports(std::istream& output);
