@@ -1,5 +1,6 @@
 #include "support/AgentScene.h"
 #include "support/ChildProcess.h"
+#include "support/MatchLog.h"
 #include "support/ReplayScene.h"
 #include "support/WorldModelScene.h"
 
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -35,6 +37,8 @@ constexpr int kExitTimeoutMS = 30000;
 // The conversation played (about 11 s) and the 9991 ms of silence after it.
 constexpr int kConversationEndTimeoutMS = 90000;
 constexpr int kReplayTimeoutMS = 60000;
+// Seconds of the player's silence, once the conversation is played, that end the server.
+constexpr double kServerTailSeconds = 60;
 
 const std::string kProgram = std::string(TOVREN_BINARY_DIR) + "/tovren";
 const std::string kReplayServer =
@@ -66,14 +70,15 @@ class ServerRun {
   ServerRun(const std::string& capture,
             std::vector<std::pair<std::string, std::string>> configChanges,
             const std::vector<std::string>& arguments,
-            const std::vector<std::string>& subdirectories = {}) {
+            const std::vector<std::string>& subdirectories = {},
+            double tailSeconds = kServerTailSeconds) {
     // A port that was free a moment ago can be taken in between: try a few.
     for (int attempt = 0; attempt < 5 && !server; ++attempt) {
       port = support::findFreeUdpPort();
       server.emplace(
           std::vector<std::string>{"python3", kReplayServer, "--port", std::to_string(port),
                                    "--capture", capture, "--record", directory.file("record.txt"),
-                                   "--tail", "60", "--timeout", "60"},
+                                   "--tail", std::to_string(tailSeconds), "--timeout", "60"},
           directory.path(), directory.file("server-out.txt"), directory.file("server-err.txt"));
       // The record file appears once the server has bound its port.
       if (!waitUntil(
@@ -420,6 +425,121 @@ TEST(OnlineRun, BothSidesKeepInStepUntilTheServerStopsAndTheirOfflineLogsReplay)
     expectKeptInStep(*run, side, conversations.file(side + ".txt"));
     expectReplaysToItself(*run, side);
   }
+}
+
+// ---------------------------------------------------------------- the decisions
+
+// The frame sends an empty body in the first six cycles, whatever the decisions.
+constexpr int kFirstDecidedCycle = 7;
+// Nothing is sent from here on in the 100 ms cycle: a see or a decision that only ends
+// then (a loaded machine hands over late what came in time) has no body command to show.
+constexpr int kLateMS = 98;
+// The server ends this soon after the conversation, so the whole run stays short.
+constexpr double kShortTailSeconds = 1;
+
+struct RecordedPlayer {
+  const char* side;
+  const char* file;
+  const char* team;
+  int uniNum;
+  bool goalie;
+};
+
+// Checks one player's run of a whole conversation of the given cycles and prints its row
+// of figures; its see-to-send times are added to the list.
+void expectDecidedEveryCycle(const ServerRun& run, const RecordedPlayer& player, std::size_t played,
+                             double cpuSeconds, std::vector<int>& seeToSendMS) {
+  const std::string log =
+      run.directory.file(std::string(player.team) + std::to_string(player.uniNum) + ".log");
+  std::ifstream cyclesIn(log);
+  const std::vector<support::PlayerCycle> cycles = support::playerCycles(cyclesIn);
+  EXPECT_EQ(cycles.size(), played);
+  const support::MissingBodies missing =
+      support::missingBodies(cycles, kFirstDecidedCycle, kLateMS);
+  EXPECT_EQ(missing.problems, std::vector<std::string>{});
+  // Most cycles of a conversation have a see.
+  EXPECT_GT(missing.checked, static_cast<int>(played) / 3);
+
+  std::ifstream writesIn(log);
+  EXPECT_EQ(support::nonFiniteWrites(writesIn), std::vector<std::string>{});
+  const std::vector<std::string> sent = run.sent();
+  ASSERT_GE(sent.size(), 3u);
+  for (const std::string& datagram : sent) {
+    EXPECT_EQ(support::playerCommandProblems(datagram), std::vector<std::string>{});
+  }
+
+  std::ifstream timesIn(log);
+  const support::SeeToSend times = support::seeToSend(timesIn);
+  seeToSendMS.insert(seeToSendMS.end(), times.ms.begin(), times.ms.end());
+  std::printf("%-7s %-20s %6zu %7d %5d %5d ms %5d ms %5zu %6.2f ms\n", player.side, player.file,
+              played, missing.checked, missing.late, support::percentile(times.ms, 0.5),
+              support::percentile(times.ms, 0.99), times.ms.size(),
+              1000.0 * cpuSeconds / static_cast<double>(played));
+}
+
+TEST(OnlineRun, EveryRecordedPlayerDecidesEachCycleItSeesAndSendsOnlyWellFormedCommands) {
+  const RecordedPlayer players[] = {
+      {"left", "Tovren-1-goalie.txt", "Tovren", 1, true},
+      {"left", "Tovren-2.txt", "Tovren", 2, false},
+      {"left", "Tovren-3.txt", "Tovren", 3, false},
+      {"left", "Tovren-7.txt", "Tovren", 7, false},
+      {"left", "Rival-2.txt", "Rival", 2, false},
+      {"right", "Tovren-1-goalie.txt", "Tovren", 1, true},
+      {"right", "Tovren-2.txt", "Tovren", 2, false},
+      {"right", "Tovren-3.txt", "Tovren", 3, false},
+      {"right", "Tovren-7.txt", "Tovren", 7, false},
+      {"right", "Rival-2.txt", "Rival", 2, false},
+  };
+  // All at once: each conversation lasts about 20 s.
+  std::vector<std::unique_ptr<ServerRun>> runs;
+  for (const RecordedPlayer& player : players) {
+    runs.push_back(std::make_unique<ServerRun>(
+        fixture(player.side, player.file),
+        std::vector<std::pair<std::string, std::string>>{{"LogToFile", "True"},
+                                                         {"TeamName", player.team}},
+        player.goalie ? std::vector<std::string>{"--goalie"} : std::vector<std::string>{},
+        std::vector<std::string>{}, kShortTailSeconds));
+  }
+  // The CPU time of the start-up is left out of the time per cycle.
+  std::vector<double> connectedCpu;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    SCOPED_TRACE(std::string(players[i].side) + "/" + players[i].file);
+    ASSERT_TRUE(runs[i]->isServerUp());
+    ASSERT_TRUE(runs[i]->waitConnected(players[i].uniNum)) << runs[i]->out() << runs[i]->err();
+    connectedCpu.push_back(support::processCpuSeconds(runs[i]->player->id()));
+  }
+
+  std::printf("%-7s %-20s %6s %7s %5s %8s %8s %5s %9s\n", "side", "conversation", "cycles",
+              "checked", "late", "see-send", "p99", "sees", "CPU/cycle");
+  std::vector<int> seeToSendMS;
+  double cpuSeconds = 0;
+  std::size_t cycles = 0;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const RecordedPlayer& player = players[i];
+    ServerRun& run = *runs[i];
+    SCOPED_TRACE(std::string(player.side) + "/" + player.file);
+    // The server ends once the conversation is played; the player, still running, is
+    // stopped after its CPU clock is read.
+    ASSERT_TRUE(run.server->waitFor(kConversationEndTimeoutMS).has_value());
+    const double cpu = support::processCpuSeconds(run.player->id()) - connectedCpu[i];
+    run.player->signal(SIGTERM);
+    EXPECT_EQ(run.player->waitFor(kExitTimeoutMS), 0);
+    EXPECT_EQ(run.out(), "Player " + std::to_string(player.uniNum) + " connected.\n    Log: ./" +
+                             player.team + std::to_string(player.uniNum) +
+                             ".log\nTermination Handler.\n");
+    EXPECT_EQ(run.err(), "");
+    const std::size_t played =
+        support::receivedMessages(fixture(player.side, player.file), "sense_body").size();
+    expectDecidedEveryCycle(run, player, played, cpu, seeToSendMS);
+    cpuSeconds += cpu;
+    cycles += played;
+  }
+  std::printf(
+      "all: see to send median %d ms, 99th percentile %d ms over %zu sees; "
+      "CPU %.2f ms per cycle over %zu cycles\n",
+      support::percentile(seeToSendMS, 0.5), support::percentile(seeToSendMS, 0.99),
+      seeToSendMS.size(), 1000.0 * cpuSeconds / static_cast<double>(cycles), cycles);
+  std::fflush(stdout);
 }
 
 }  // namespace
