@@ -9,6 +9,7 @@
 #include "worldmodel/MessageFields.h"
 #include "worldmodel/WorldModel.h"
 
+#include <algorithm>
 #include <climits>
 #include <iostream>
 #include <memory>
@@ -58,6 +59,13 @@ constexpr double kSyncedWideDivisor = 20.0;
 // Keeps a prediction that falls by a cycle at every sense_body inside the int range
 // over any length of silence; a prediction this far back is simply overdue.
 constexpr long kEarliestSeeReceiveMS = INT_MIN / 2;
+// The same ahead: a replayed log can set the clock to any int, and a see period added
+// to it must not leave the range.
+constexpr long kLatestSeeReceiveMS = INT_MAX / 2;
+
+int boundedSeeReceiveMS(long ms) {
+  return static_cast<int>(std::clamp(ms, kEarliestSeeReceiveMS, kLatestSeeReceiveMS));
+}
 
 const char* digit(bool value) { return value ? "1" : "0"; }
 
@@ -188,29 +196,31 @@ void SyncedAgent::see(const SExpression& message) {
 // ---------------------------------------------------------------- see timing
 
 void SyncedAgent::setSeeReceiveMSAfterSenseBody() {
-  const long shifted = static_cast<long>(seeReceiveMS) - getCycleLength();
-  seeReceiveMS =
-      static_cast<int>(shifted < kEarliestSeeReceiveMS ? kEarliestSeeReceiveMS : shifted);
+  seeReceiveMS = boundedSeeReceiveMS(static_cast<long>(seeReceiveMS) - getCycleLength());
   logger["MainLog"] << "seeReceiveMS: " << seeReceiveMS << std::endl;
 }
 
 void SyncedAgent::setSeeReceiveMSAfterSee() {
   const ViewModeWidth width = worldModel->getBody().getVMWidth();
-  if (isKnownWidth(width)) seeReceiveMS = lastReceiveMS + getSeePeriod(width);
+  if (isKnownWidth(width)) {
+    seeReceiveMS = boundedSeeReceiveMS(static_cast<long>(lastReceiveMS) + getSeePeriod(width));
+  }
   logger["MainLog"] << "seeReceiveMS: " << seeReceiveMS << std::endl;
 }
 
 void SyncedAgent::setSeeReceiveMSAfterChangeView(const Command* command) {
   const auto* changeView = commandAs<ChangeViewCommand>(command);
   if (changeView == nullptr) return;
-  seeReceiveMS = getLastSeeReceiveMS() + getSeePeriod(changeView->getWidth());
+  seeReceiveMS = boundedSeeReceiveMS(static_cast<long>(getLastSeeReceiveMS()) +
+                                     getSeePeriod(changeView->getWidth()));
   logger["MainLog"] << "seeReceiveMS: " << seeReceiveMS << std::endl;
 }
 
 void SyncedAgent::recoverSeeReceiveMSAfterChangeView(const Command* command) {
   const auto* changeView = commandAs<ChangeViewCommand>(command);
   if (changeView == nullptr) return;
-  seeReceiveMS = getLastSeeReceiveMS() - getSeePeriod(changeView->getWidth());
+  seeReceiveMS = boundedSeeReceiveMS(static_cast<long>(getLastSeeReceiveMS()) -
+                                     getSeePeriod(changeView->getWidth()));
 }
 
 int SyncedAgent::getLastSeeReceiveMS() const {

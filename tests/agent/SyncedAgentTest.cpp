@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <memory>
 #include <sstream>
@@ -419,6 +420,40 @@ TEST(SyncedAgentSeeTiming, AfterAChangeViewTheWidthTheBodyReportsCounts) {
   notYet->setSeeReceiveMSAfterChangeView(&narrow);
   takeSee(*notYet, 95);
   EXPECT_EQ(notYet->getSeeReceiveMS(), 245);
+}
+
+TEST(SyncedAgentSeeTiming, PredictionStaysWithinHalfTheIntRangeWhateverTheClockSays) {
+  // A replayed log can stamp a message with any int; the prediction is then held at a
+  // bound, from which a change_view or a lost one moves it no further.
+  constexpr int kLatest = INT_MAX / 2;
+  constexpr int kEarliest = INT_MIN / 2;
+  struct Case {
+    const char* name;
+    int seeMS;
+    int afterSee;
+    int afterWideChangeView;
+    int afterLostWideChangeView;
+  };
+  const Case cases[] = {
+      {"just below the bound", kLatest - 151, kLatest - 1, kLatest, kLatest - 450},
+      {"at the bound", kLatest - 150, kLatest, kLatest, kLatest - 450},
+      {"past the bound", kLatest - 149, kLatest, kLatest, kLatest - 450},
+      {"largest int", INT_MAX, kLatest, kLatest, kLatest - 450},
+      {"smallest int", INT_MIN, kEarliest, kEarliest + 150, kEarliest},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDirectory directory;
+    auto agent = readyAgent(directory);
+    takeSenseBody(*agent);
+    takeSee(*agent, c.seeMS);
+    EXPECT_EQ(agent->getSeeReceiveMS(), c.afterSee);
+    const ChangeViewCommand wide(VMQ_HIGH, VMW_WIDE);
+    agent->setSeeReceiveMSAfterChangeView(&wide);
+    EXPECT_EQ(agent->getSeeReceiveMS(), c.afterWideChangeView);
+    agent->recoverSeeReceiveMSAfterChangeView(&wide);
+    EXPECT_EQ(agent->getSeeReceiveMS(), c.afterLostWideChangeView);
+  }
 }
 
 TEST(SyncedAgentSeeTiming, SyncedWidthsSwitchAtTheirThresholds) {
