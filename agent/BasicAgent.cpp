@@ -365,7 +365,11 @@ void BasicAgent::replayOfflineBatch(const std::vector<OfflineLogEntry>& batch, i
       sigIOHandler();
     } else if (entry.label == "EmgSend") {
       clock.setCurMS(entry.ms);
+      // A server silence that the logged millisecond reports does not end the replay:
+      // the messages after it are still replayed.
+      const bool stopBefore = stopRequested;
       sigAlrmHandler();
+      stopRequested = stopBefore;
     }
   }
 }
