@@ -107,9 +107,14 @@ def player_seeds(out):
                     cycle = []
                 if header(text) in ("sense_body", "see", "hear"):
                     cycle.append(text)
-            sense = [t for _, t in lines if header(t) == "sense_body"]
+            # The crafted hears after a sense_body and a see, so the ball and the
+            # teammates they speak of are known.
+            seen = [i for i in range(len(lines) - 1) if header(lines[i][1]) == "sense_body"
+                    and header(lines[i + 1][1]) == "see"]
+            middle = seen[len(seen) // 2]
+            cycle_start = lines[middle][1].encode() + b"\0" + lines[middle + 1][1].encode()
             for hear in extra:
-                write(directory, bytes([choice]) + sense[len(sense) // 2].encode() + b"\0" + hear)
+                write(directory, bytes([choice]) + cycle_start + b"\0" + hear)
 
 
 def coach_seeds(out):
