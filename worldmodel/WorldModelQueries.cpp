@@ -91,9 +91,9 @@ bool WorldModel::isBallKickable(const Ball& ball) const {
 bool WorldModel::isBallCatchable() const { return isBallCatchable(*ball); }
 
 bool WorldModel::isBallCatchable(const Ball& ball) const {
-  const float catchDistance =
-      detail::hypotOf(body->getCatchableAreaL(), body->getCatchableAreaW() / 2.0f);
-  return catchDistance > ball.getAbsVec().getMagnitude();
+  // The catch is aimed at the ball, so its area reaches the area's length along that
+  // line, not the corner's distance: a ball beyond it would make the catch fail.
+  return body->getCatchableAreaL() > ball.getAbsVec().getMagnitude();
 }
 
 bool WorldModel::isBallInTmmKickable() const { return isBallInTmmKickable(*ball); }

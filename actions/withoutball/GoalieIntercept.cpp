@@ -141,7 +141,8 @@ float GoalieIntercept::getValue() {
   Search search;
   search.forwardDashPower = stepPower(body, false);
   search.backwardDashPower = stepPower(body, true);
-  search.catchRadius = detail::hypotOf(0.5f * body.getCatchableAreaW(), body.getCatchableAreaL());
+  // The catch is aimed at the ball: its reach is the catch area's length.
+  search.catchRadius = body.getCatchableAreaL();
   resetCandidates(search.catchRadius);
 
   searchStanding(search);

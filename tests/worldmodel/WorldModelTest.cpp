@@ -582,8 +582,9 @@ TEST_F(WorldModelQueries, BallKickableUpToTheKickDistanceInclusive) {
   EXPECT_TRUE(worldModel->isBallKickable());
 }
 
-TEST_F(WorldModelQueries, BallCatchableOnlyStrictlyInsideTheCatchDistance) {
-  const float catchDistance = detail::hypotOf(1.2f, 0.5f);
+TEST_F(WorldModelQueries, BallCatchableOnlyStrictlyInsideTheCatchAreasLength) {
+  // A catch aimed at the ball reaches 1.2 m along it, not the area's corner at 1.3 m.
+  const float catchDistance = 1.2f;
   Ball ball = worldModel->getBall();
   ball.setAbsVec().setAsPolar(catchDistance, 0.0f);
   EXPECT_FALSE(worldModel->isBallCatchable(ball));

@@ -18,14 +18,14 @@ using support::GoalieScene;
 constexpr float DIR_TOLERANCE = 0.01f;  // degrees
 constexpr float POINT_TOLERANCE = 0.05f;
 
-// The catch radius is hypot(1.2, 0.5) = 1.3 with the recorded catchable area, 1.3000001 as
-// a float.
+// The catch reaches the recorded catchable area's length, 1.2, along its aim at the ball;
+// the area's corner, 1.3 away, is out of reach for it.
 TEST_F(GoalieScene, CatchOnlyInsideTheOpenBoxWithinReachAndNotAfterAPass) {
   // Goalie x, y, ball x, y, the last decision was a pass, catches.
-  const float cases[][6] = {{-45, 0, -45, 0.8f, 0, 1},       {-37, 0, -36.4f, 0, 0, 0},
-                            {-40, 19, -40, 19.6f, 0, 0},     {-36, 0, -36.5f, 0, 0, 0},
-                            {-36.5f, 0, -35, 0, 0, 0},       {-45, 0, -45, 0.8f, 1, 0},
-                            {-45, 0, -45, 1.3000001f, 0, 0}, {-45, 0, -45, 1.299f, 0, 1}};
+  const float cases[][6] = {
+      {-45, 0, -45, 0.8f, 0, 1},   {-37, 0, -36.4f, 0, 0, 0},   {-40, 19, -40, 19.6f, 0, 0},
+      {-36, 0, -36.5f, 0, 0, 0},   {-36.5f, 0, -35, 0, 0, 0},   {-45, 0, -45, 0.8f, 1, 0},
+      {-45, 0, -45, 1.201f, 0, 0}, {-45, 0, -45, 1.199f, 0, 1}, {-45, 0, -45, 1.25f, 0, 0}};
   for (const auto& [gx, gy, bx, by, afterPass, catches] : cases) {
     SCOPED_TRACE(::testing::Message() << gx << "," << gy << " " << bx << "," << by << afterPass);
     placeGoalie({gx, gy}, 30);
