@@ -1,21 +1,18 @@
-#include "support/AgentScene.h"
 #include "support/ChildProcess.h"
 #include "support/MatchLog.h"
+#include "support/RealServer.h"
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,9 +26,13 @@ namespace tovren {
 namespace {
 
 using support::ChildProcess;
+using support::FileWatch;
+using support::findServerPorts;
+using support::kTeamProcesses;
 using support::readFile;
 using support::ScratchDirectory;
 using support::ServerLogLine;
+using support::Team;
 using support::waitUntil;
 
 const std::string kServerRun =
@@ -47,7 +48,6 @@ constexpr int kKickOffWaitSteps = 50;
 // The server ends by itself this long after the match, should the test not stop it.
 constexpr int kGameOverWaitSteps = 150;
 
-constexpr int kServerStartTimeoutMS = 10000;
 constexpr int kTeamStartTimeoutMS = 40000;
 // From the coaches' start: the kick-off waits and the halves with room to spare.
 constexpr int kHalfTimeoutMS = 60000;
@@ -70,36 +70,6 @@ struct TeamSetup {
   int mostSilentCycles;  // negative: not checked
 };
 
-// The names start-team.sh gives the processes, and the character of each readable log.
-const std::vector<std::pair<std::string, char>> kProcesses = {
-    {"player-01", '1'}, {"player-02", '2'}, {"player-03", '3'}, {"player-04", '4'},
-    {"player-05", '5'}, {"player-06", '6'}, {"player-07", '7'}, {"player-08", '8'},
-    {"player-09", '9'}, {"player-10", 'A'}, {"player-11", 'B'}, {"coach", 'C'}};
-
-// Finds a text in a growing file, reading only what it gained since the last look.
-class FileWatch {
- public:
-  explicit FileWatch(std::string path) : path(std::move(path)) {}
-
-  bool saw(const std::string& text) {
-    if (seen) return true;
-    std::ifstream in(path, std::ios::binary);
-    in.seekg(offset);
-    const std::string fresh((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    offset += static_cast<std::streamoff>(fresh.size());
-    const std::string window = carry + fresh;
-    seen = window.find(text) != std::string::npos;
-    carry = window.substr(window.size() - std::min(window.size(), text.size()));
-    return seen;
-  }
-
- private:
-  std::string path;
-  std::streamoff offset = 0;
-  std::string carry;
-  bool seen = false;
-};
-
 std::string joined(const std::vector<std::string>& problems) {
   std::string text;
   for (std::size_t i = 0; i < problems.size() && i < kShownProblems; ++i) {
@@ -111,83 +81,15 @@ std::string joined(const std::vector<std::string>& problems) {
   return text;
 }
 
-// Three ports in a row, free a moment ago: players, trainer, online coach.
-int findServerPorts() {
-  for (int attempt = 0; attempt < 50; ++attempt) {
-    const int port = support::findFreeUdpPort();
-    if (port + 2 <= 65535 && support::isUdpPortFree(port + 1) && support::isUdpPortFree(port + 2)) {
-      return port;
-    }
-  }
-  return 0;
-}
-
-// One team run by scripts/start-team.sh in a folder of its own: the working directory
-// with its Configs/, the readable logs in logs/, the processes' outputs, ids and exit
-// statuses in out/.
-class Team {
- public:
-  Team(const TeamSetup& setup, const std::string& folder, int port) : setup(setup), folder(folder) {
-    std::filesystem::create_directories(folder + "/logs");
-    std::filesystem::copy(std::string(TOVREN_SOURCE_DIR) + "/Configs", folder + "/Configs",
-                          std::filesystem::copy_options::recursive);
-    std::ofstream(folder + "/Configs/Agent.conf")
-        << support::agentConfigText({{"LogToFile", "True"}, {"OutputLogAddress", logs()}});
-    script = std::make_unique<ChildProcess>(
-        std::vector<std::string>{std::string(TOVREN_SOURCE_DIR) + "/scripts/start-team.sh",
-                                 "--host", "127.0.0.1", "--port", std::to_string(port), "--team",
-                                 setup.name, "--logdir", folder + "/out", "--workdir", folder,
-                                 "--binary", setup.binary},
-        folder, folder + "/script.out", folder + "/script.err");
-  }
-
-  // Processes that the script did not see end are stopped, so none outlives the test.
-  ~Team() {
-    if (script->isRunning()) {
-      script->signal(SIGTERM);
-      script->waitFor(kStopTimeoutMS);
-    }
-    for (const auto& each : kProcesses) {
-      const pid_t pid = processId(each.first);
-      if (pid > 0 && !std::filesystem::exists(out(each.first + ".status"))) {
-        kill(pid, SIGCONT);
-        kill(pid, SIGKILL);
-      }
-    }
-  }
-
-  const TeamSetup setup;
-  std::unique_ptr<ChildProcess> script;
-
-  std::string logs() const { return folder + "/logs"; }
-  std::string out(const std::string& file) const { return folder + "/out/" + file; }
-  std::string readableLog(char role) const { return logs() + "/" + setup.name + role + ".log"; }
-  std::string scriptOutput() const {
-    return readFile(folder + "/script.out") + readFile(folder + "/script.err");
-  }
-  bool hasStarted() const {
-    const std::string said = readFile(folder + "/script.out");
-    return said.find("coach started") != std::string::npos ||
-           said.find("without its coach") != std::string::npos;
-  }
-  pid_t processId(const std::string& name) const {
-    std::ifstream in(out(name + ".pid"));
-    pid_t pid = 0;
-    return in >> pid ? pid : 0;
-  }
-
- private:
-  std::string folder;
-};
-
 // Every check of the match whose teams have ended and whose server has stopped.
-void checkMatch(const std::vector<std::unique_ptr<Team>>& teams, const std::string& serverDir) {
+void checkMatch(const std::vector<TeamSetup>& setups,
+                const std::vector<std::unique_ptr<Team>>& teams, const std::string& serverDir) {
   std::ifstream rcl(serverDir + "/match.rcl");
   const std::vector<ServerLogLine> lines = support::readServerLog(rcl);
   std::vector<std::string> senders;
   std::vector<std::string> allPlayers;
   for (const auto& team : teams) {
-    std::vector<std::string> players = support::teamSenders(team->setup.name);
+    std::vector<std::string> players = support::teamSenders(team->name);
     senders.insert(senders.end(), players.begin(), players.end());
     players.pop_back();
     allPlayers.insert(allPlayers.end(), players.begin(), players.end());
@@ -195,14 +97,14 @@ void checkMatch(const std::vector<std::unique_ptr<Team>>& teams, const std::stri
 
   const std::vector<std::string> missing = support::missingSenders(lines, senders);
   EXPECT_TRUE(missing.empty()) << "Not connected:" << joined(missing);
-  for (const auto& team : teams) {
-    std::vector<std::string> players = support::teamSenders(team->setup.name);
+  for (const TeamSetup& setup : setups) {
+    std::vector<std::string> players = support::teamSenders(setup.name);
     players.pop_back();
-    const std::vector<std::string> gaps = support::coverageProblems(
-        lines, players, team->setup.leastCommandShare, team->setup.mostSilentCycles);
+    const std::vector<std::string> gaps =
+        support::coverageProblems(lines, players, setup.leastCommandShare, setup.mostSilentCycles);
     EXPECT_TRUE(gaps.empty()) << "Players without commands in play_on:" << joined(gaps);
-    EXPECT_TRUE(support::kickedInPlayOn(lines, team->setup.name))
-        << team->setup.name << " never kicked the ball in play_on";
+    EXPECT_TRUE(support::kickedInPlayOn(lines, setup.name))
+        << setup.name << " never kicked the ball in play_on";
   }
   // The players'; the server does not always log a coach's "(bye)" (its exit status and
   // output are checked with the players').
@@ -222,27 +124,27 @@ void checkMatch(const std::vector<std::unique_ptr<Team>>& teams, const std::stri
   for (const auto& team : teams) {
     std::ifstream coachLog(team->readableLog('C'));
     const std::vector<std::string> changes =
-        support::coachChangeProblems(lines, team->setup.name, coachLog, limits);
+        support::coachChangeProblems(lines, team->name, coachLog, limits);
     EXPECT_TRUE(changes.empty()) << "Player type changes:" << joined(changes);
 
     std::vector<std::string> errors;
     std::vector<std::string> ends;
     std::vector<std::string> reports;
-    for (const auto& each : kProcesses) {
+    for (const auto& each : kTeamProcesses) {
       std::ifstream log(team->readableLog(each.second));
       if (!log) errors.push_back(team->readableLog(each.second) + " is missing");
       for (const std::string& line : support::errorAnswers(log)) {
-        errors.push_back(team->setup.name + each.second + ".log:" + line);
+        errors.push_back(team->name + each.second + ".log:" + line);
       }
       const std::string status = readFile(team->out(each.first + ".status"));
       if (status != "0\n") {
         ends.push_back(
-            team->setup.name + " " + each.first + " ended with status " +
+            team->name + " " + each.first + " ended with status " +
             (status.empty() ? std::string("unknown") : status.substr(0, status.size() - 1)));
       }
       std::ifstream output(team->out(each.first + ".out"));
       for (const std::string& line : support::sanitizerReports(output)) {
-        reports.push_back(team->setup.name + " " + each.first + ": " + line);
+        reports.push_back(team->name + " " + each.first + ": " + line);
       }
     }
     EXPECT_TRUE(errors.empty()) << "Errors from the server:" << joined(errors);
@@ -265,10 +167,10 @@ void printFigures(const std::vector<std::unique_ptr<Team>>& teams, const std::st
   std::printf("%-10s %10s %9s %9s %6s %8s\n", "player", "body cmd", "see-send", "p99", "sees",
               "CPU/cyc");
   for (std::size_t t = 0; t < teams.size(); ++t) {
-    for (std::size_t p = 0; p + 1 < kProcesses.size(); ++p) {
-      const std::string sender = teams[t]->setup.name + "_" + std::to_string(p + 1);
+    for (std::size_t p = 0; p + 1 < kTeamProcesses.size(); ++p) {
+      const std::string sender = teams[t]->name + "_" + std::to_string(p + 1);
       const support::Coverage each = support::coverage(lines, sender, playOn);
-      std::ifstream log(teams[t]->readableLog(kProcesses[p].second));
+      std::ifstream log(teams[t]->readableLog(kTeamProcesses[p].second));
       const support::SeeToSend times = support::seeToSend(log);
       const double share = each.playOn > 0 ? 100.0 * each.withBody / each.playOn : 0.0;
       const double perCycle =
@@ -289,27 +191,21 @@ void playMatch(const std::vector<TeamSetup>& setups) {
   const int port = findServerPorts();
   ASSERT_NE(port, 0) << "no three free UDP ports in a row";
 
-  ChildProcess server(
-      {kServerRun, "server::port=" + std::to_string(port),
-       "server::coach_port=" + std::to_string(port + 1),
-       "server::olcoach_port=" + std::to_string(port + 2), "server::auto_mode=true",
-       "server::kick_off_wait=" + std::to_string(kKickOffWaitSteps), "server::connect_wait=300",
-       "server::game_over_wait=" + std::to_string(kGameOverWaitSteps),
+  const std::unique_ptr<ChildProcess> started = support::startServer(
+      kServerRun, serverDir, port,
+      {"server::auto_mode=true", "server::kick_off_wait=" + std::to_string(kKickOffWaitSteps),
+       "server::connect_wait=300", "server::game_over_wait=" + std::to_string(kGameOverWaitSteps),
        "server::half_time=" + std::to_string(kHalfSeconds),
        "server::nr_normal_halfs=" + std::to_string(kHalves), "server::nr_extra_halfs=0",
-       "server::penalty_shoot_outs=false", "server::text_logging=true",
-       "server::text_log_dir=" + serverDir, "server::text_log_fixed=true",
-       "server::text_log_fixed_name=match", "server::game_logging=false"},
-      serverDir, serverDir + "/server.out", serverDir + "/server.err");
-  ASSERT_TRUE(waitUntil([&] { return !support::isUdpPortFree(port) || !server.isRunning(); },
-                        kServerStartTimeoutMS) &&
-              server.isRunning())
-      << "The server did not start:\n"
-      << readFile(serverDir + "/server.err");
+       "server::penalty_shoot_outs=false"});
+  ChildProcess& server = *started;
+  ASSERT_TRUE(server.isRunning()) << "The server did not start:\n"
+                                  << readFile(serverDir + "/server.err");
 
   std::vector<std::unique_ptr<Team>> teams;
   for (const TeamSetup& setup : setups) {
-    teams.push_back(std::make_unique<Team>(setup, scratch.file(setup.name), port));
+    teams.push_back(
+        std::make_unique<Team>(setup.name, setup.binary, scratch.file(setup.name), port));
   }
   ASSERT_TRUE(waitUntil(
       [&] {
@@ -321,7 +217,7 @@ void playMatch(const std::vector<TeamSetup>& setups) {
       kTeamStartTimeoutMS));
   for (const auto& team : teams) {
     ASSERT_TRUE(team->hasStarted() && team->script->isRunning())
-        << team->setup.name << " did not start:\n"
+        << team->name << " did not start:\n"
         << team->scriptOutput();
   }
 
@@ -332,16 +228,17 @@ void playMatch(const std::vector<TeamSetup>& setups) {
   if (stopNumber != nullptr) {
     const int number = std::atoi(stopNumber);
     ASSERT_TRUE(number >= 1 && number <= 11) << kStopPlayerVariable << " must be 1 to 11";
-    stopWatch = std::make_unique<FileWatch>(teams[0]->readableLog(kProcesses[number - 1].second));
-    stopped = teams[0]->processId(kProcesses[number - 1].first);
+    stopWatch =
+        std::make_unique<FileWatch>(teams[0]->readableLog(kTeamProcesses[number - 1].second));
+    stopped = teams[0]->processId(kTeamProcesses[number - 1].first);
   }
   FileWatch rcl(serverDir + "/match.rcl");
   const bool over = waitUntil(
       [&] {
         if (stopWatch && stopWatch->saw(kStopCycleHeader) && stopped > 0) {
           kill(stopped, SIGSTOP);
-          std::printf("Stopped %s player %s (process %d) at cycle 100\n",
-                      teams[0]->setup.name.c_str(), stopNumber, static_cast<int>(stopped));
+          std::printf("Stopped %s player %s (process %d) at cycle 100\n", teams[0]->name.c_str(),
+                      stopNumber, static_cast<int>(stopped));
           std::fflush(stdout);
           stopWatch.reset();
         }
@@ -351,7 +248,7 @@ void playMatch(const std::vector<TeamSetup>& setups) {
   std::vector<std::vector<double>> cpu;
   for (const auto& team : teams) {
     cpu.emplace_back();
-    for (const auto& each : kProcesses)
+    for (const auto& each : kTeamProcesses)
       cpu.back().push_back(support::processCpuSeconds(team->processId(each.first)));
   }
   if (stopped > 0) kill(stopped, SIGCONT);
@@ -363,7 +260,7 @@ void playMatch(const std::vector<TeamSetup>& setups) {
   const auto stopAt = std::chrono::steady_clock::now();
   for (const auto& team : teams) team->script->signal(SIGTERM);
   for (const auto& team : teams) {
-    EXPECT_EQ(team->script->waitFor(kStopTimeoutMS), 0) << team->setup.name << " did not stop:\n"
+    EXPECT_EQ(team->script->waitFor(kStopTimeoutMS), 0) << team->name << " did not stop:\n"
                                                         << team->scriptOutput();
   }
   std::this_thread::sleep_until(stopAt + kByeWait);
@@ -371,7 +268,7 @@ void playMatch(const std::vector<TeamSetup>& setups) {
   ASSERT_TRUE(server.waitFor(kStopTimeoutMS).has_value()) << "The server did not stop on SIGINT";
 
   printFigures(teams, serverDir, cpu);
-  checkMatch(teams, serverDir);
+  checkMatch(setups, teams, serverDir);
 }
 
 const std::string kBinary = std::string(TOVREN_BINARY_DIR) + "/tovren";
