@@ -19,9 +19,9 @@ import subprocess
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-# End-to-end runs of the executable and the match on the real server: slow, and a planted
-# fault shows in faster tests first.
-SLOW_TESTS = "OnlineRun|StartTeam|EndToEnd|^Match\\."
+# End-to-end runs of the executable, the match and the scenes on the real server: slow, and
+# a planted fault shows in faster tests first.
+SLOW_TESTS = "OnlineRun|StartTeam|EndToEnd|^Match\\.|^TrainerScene\\."
 
 
 def read_faults(path):

@@ -1,0 +1,266 @@
+#include "support/ChildProcess.h"
+#include "support/MatchLog.h"
+#include "support/RealServer.h"
+#include "support/Trainer.h"
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+// Scenes on the real simulation server: a whole team of this program on the left, no
+// opponent, the ball and the players placed by the server's trainer in play_on. The
+// server lives beside the repository; a clone without it skips them.
+
+namespace tovren {
+namespace {
+
+using support::FieldView;
+using support::RefereeCall;
+
+const std::string kServerRun =
+    std::string(TOVREN_SOURCE_DIR) + "/../shared/tools/simulation-server/run";
+const std::string kBinary = std::string(TOVREN_BINARY_DIR) + "/tovren";
+const std::string kTeamName = "Tovren";
+
+constexpr int kTeamStartTimeoutMS = 40000;
+// The coach sends its player type changes about 2 s after it connects, before the scene.
+constexpr auto kCoachChangesWait = std::chrono::seconds(4);
+constexpr int kViewTimeoutMS = 1000;
+// Long enough for every player to see where it and its teammates stand after the trainer
+// has placed them: seeing, relocalising and telling each other who goes for the ball.
+constexpr int kHeldCycles = 10;
+constexpr int kStopTimeoutMS = 20000;
+constexpr auto kByeWait = std::chrono::seconds(2);
+
+struct Placement {
+  int number;
+  Point where;
+  float facing;  // degrees
+};
+
+// The team sets no offside trap against itself: a lone forward is never offside.
+const std::vector<std::string> kSceneOptions = {
+    "server::coach=true", "server::coach_w_referee=true", "server::use_offside=false"};
+
+// The goalie on its goal line, the field players in a row 10 m inside their own half;
+// the placements given replace theirs.
+std::vector<std::string> moves(const std::vector<Placement>& actors) {
+  std::map<int, Placement> all;
+  all[1] = {1, Point(-50.0f, 0.0f), 0.0f};
+  for (int number = 2; number <= 11; ++number) {
+    all[number] = {number, Point(-10.0f, -27.0f + 6.0f * (number - 2)), 0.0f};
+  }
+  for (const Placement& actor : actors) all[actor.number] = actor;
+  std::vector<std::string> commands;
+  for (const auto& each : all) {
+    std::ostringstream move;
+    move << "(move (player " << kTeamName << " " << each.first << ") " << each.second.where.x << " "
+         << each.second.where.y << " " << each.second.facing << ")";
+    commands.push_back(move.str());
+  }
+  return commands;
+}
+
+class TrainerScene : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists(kServerRun)) {
+      GTEST_SKIP() << "The real simulation server is not beside the repository (" << kServerRun
+                   << " is missing): no scene played";
+    }
+    std::filesystem::create_directories(serverDir);
+    const int port = support::findServerPorts();
+    ASSERT_NE(port, 0) << "no three free UDP ports in a row";
+    server = support::startServer(kServerRun, serverDir, port, kSceneOptions);
+    ASSERT_TRUE(server->isRunning()) << "The server did not start:\n"
+                                     << support::readFile(serverDir + "/server.err");
+    team = std::make_unique<support::Team>(kTeamName, kBinary, scratch.file(kTeamName), port);
+    ASSERT_TRUE(support::waitUntil([&] { return team->hasStarted() || !team->script->isRunning(); },
+                                   kTeamStartTimeoutMS));
+    ASSERT_TRUE(team->hasStarted() && team->script->isRunning()) << kTeamName << " did not start:\n"
+                                                                 << team->scriptOutput();
+    std::this_thread::sleep_for(kCoachChangesWait);
+    trainer = std::make_unique<support::Trainer>(port + 1);
+    ASSERT_TRUE(trainer->connect()) << "The trainer got no answer from the server";
+  }
+
+  // Sets play_on and holds the players and the ball (at rest) where the scene puts them,
+  // placing them again every cycle for a while, so that each player has seen where it and
+  // its teammates stand; then places them once more and sets the ball rolling (velocity
+  // per cycle). The cycle in which the scene starts.
+  int kickOff(const std::vector<Placement>& actors, Point ball, Point velocity) {
+    EXPECT_EQ(trainer->send({"(change_mode play_on)"}),
+              std::vector<std::string>{"(ok change_mode)"});
+    int cycle = 0;
+    for (int held = 0; held < kHeldCycles; ++held) {
+      place(actors, ball, Point());
+      const std::optional<FieldView> view = trainer->nextView(kViewTimeoutMS);
+      EXPECT_TRUE(view) << "The trainer saw no field";
+      if (view) cycle = view->cycle;
+    }
+    const std::vector<RefereeCall>& calls = trainer->refereeCalls();
+    EXPECT_TRUE(!calls.empty() && calls.back().mode == "play_on")
+        << "Play did not stay on while the scene was set" << heard();
+    place(actors, ball, velocity);
+    return cycle;
+  }
+
+  void place(const std::vector<Placement>& actors, Point ball, Point velocity) {
+    std::vector<std::string> commands = moves(actors);
+    std::ostringstream moveBall;
+    moveBall << "(move (ball) " << ball.x << " " << ball.y << " 0 " << velocity.x << " "
+             << velocity.y << ")";
+    commands.push_back(moveBall.str());
+    const std::vector<std::string> answers = trainer->send(commands);
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+      EXPECT_EQ(answers[i], "(ok move)") << commands[i];
+    }
+  }
+
+  // The field views from the start cycle up to the cycle limit after it, or up to the
+  // first referee call other than play_on.
+  std::vector<FieldView> watch(int from, int cycles) {
+    std::vector<FieldView> views;
+    while (const std::optional<FieldView> view = trainer->nextView(kViewTimeoutMS)) {
+      if (view->cycle > from + cycles) break;
+      views.push_back(*view);
+      const std::vector<RefereeCall>& calls = trainer->refereeCalls();
+      if (!calls.empty() && calls.back().mode != "play_on") break;
+    }
+    return views;
+  }
+
+  // The first call of the referee that starts with the text.
+  std::optional<RefereeCall> call(const std::string& start) const {
+    for (const RefereeCall& each : trainer->refereeCalls()) {
+      if (each.mode.rfind(start, 0) == 0) return each;
+    }
+    return std::nullopt;
+  }
+
+  // The referee's calls, for a failure's message.
+  std::string heard() const {
+    std::ostringstream text;
+    text << "; the referee called";
+    for (const RefereeCall& each : trainer->refereeCalls()) {
+      text << " " << each.mode << " at " << each.cycle;
+    }
+    return text.str();
+  }
+
+  // Stops the team, then the server, which then writes out its text log; a sanitizer's
+  // report in a process's output fails the scene.
+  std::vector<support::ServerLogLine> stop() {
+    const auto stopAt = std::chrono::steady_clock::now();
+    team->script->signal(SIGTERM);
+    team->script->waitFor(kStopTimeoutMS);
+    std::this_thread::sleep_until(stopAt + kByeWait);
+    server->signal(SIGINT);
+    server->waitFor(kStopTimeoutMS);
+    for (const auto& each : support::kTeamProcesses) {
+      std::ifstream output(team->out(each.first + ".out"));
+      for (const std::string& line : support::sanitizerReports(output)) {
+        ADD_FAILURE() << each.first << ": " << line;
+      }
+    }
+    std::ifstream rcl(serverDir + "/match.rcl");
+    return support::readServerLog(rcl);
+  }
+
+  support::ScratchDirectory scratch;
+  const std::string serverDir = scratch.file("server");
+  std::unique_ptr<support::ChildProcess> server;
+  std::unique_ptr<support::Team> team;
+  std::unique_ptr<support::Trainer> trainer;
+};
+
+// The player type of the player at the cycle: the coach's last change before it, or the
+// default type 0.
+int typeAt(const std::vector<support::ServerLogLine>& lines, int number, int cycle) {
+  const std::string change = "(change_player_type " + std::to_string(number) + " ";
+  int type = 0;
+  for (const support::ServerLogLine& line : lines) {
+    const std::string::size_type found = line.text.find(change);
+    if (line.sender == kTeamName + "_Coach" && line.cycle <= cycle && found != std::string::npos) {
+      type = std::stoi(line.text.substr(found + change.size()));
+    }
+  }
+  return type;
+}
+
+constexpr int kScoringCycles = 50;
+
+TEST_F(TrainerScene, ForwardAloneWithTheBallBeforeAnEmptyGoalScores) {
+  const int start = kickOff({{9, Point(36.0f, 0.0f), 0.0f}}, Point(36.6f, 0.0f), Point());
+  watch(start, kScoringCycles);
+  stop();
+  const std::optional<RefereeCall> goal = call("goal_l_");
+  ASSERT_TRUE(goal) << "No goal within " << kScoringCycles << " cycles" << heard();
+  EXPECT_LE(goal->cycle - start, kScoringCycles);
+  std::printf("Scored %d cycles after the start\n", goal->cycle - start);
+}
+
+// The ball crosses the player's way 6 m ahead of it about 10 cycles after the start.
+constexpr int kInterceptCycles = 30;
+
+TEST_F(TrainerScene, TeammateInterceptsABallRolledAcrossItsPath) {
+  const int start =
+      kickOff({{7, Point(10.0f, 0.0f), 0.0f}}, Point(16.0f, -12.0f), Point(0.0f, 1.6f));
+  const std::vector<FieldView> views = watch(start, kInterceptCycles);
+  const std::vector<support::ServerLogLine> lines = stop();
+
+  std::ostringstream closest;
+  float least = 1e9f;
+  std::optional<int> reached;
+  for (const FieldView& view : views) {
+    const auto player = view.players.find({kTeamName, 7});
+    const std::optional<float> area = trainer->kickableArea(typeAt(lines, 7, view.cycle));
+    ASSERT_NE(player, view.players.end()) << "Player 7 is not on the field at " << view.cycle;
+    ASSERT_TRUE(area) << "The server did not describe player 7's type";
+    const float distance = player->second.getDistance(view.ball);
+    if (!reached && distance <= *area) reached = view.cycle;
+    if (distance < least) {
+      least = distance;
+      closest.str("");
+      closest << distance << " m from the ball at cycle " << view.cycle << " (kickable within "
+              << *area << " m)";
+    }
+  }
+  ASSERT_TRUE(reached) << "Player 7 came no closer than " << closest.str() << " in "
+                       << kInterceptCycles << " cycles";
+  std::printf("Player 7 had the ball within reach %d cycles after the start\n", *reached - start);
+}
+
+// A shot at 2 m a cycle from 17 m out crosses the goal line in about 12 cycles.
+constexpr int kShotCycles = 30;
+
+TEST_F(TrainerScene, GoalieCatchesASlowShot) {
+  const Point from(-36.0f, 6.0f);
+  Vector towards;
+  towards.setByPoints(from, Point(-52.5f, 1.0f));
+  towards.setAsPolar(2.0f, towards.getDirection());
+  const int start = kickOff({}, from, towards);
+  watch(start, kShotCycles);
+  stop();
+  const std::optional<RefereeCall> caught = call("goalie_catch_ball_l");
+  EXPECT_FALSE(call("goal_r_")) << "The shot went in" << heard();
+  ASSERT_TRUE(caught) << "The goalie did not catch the shot within " << kShotCycles << " cycles"
+                      << heard();
+  EXPECT_LE(caught->cycle - start, kShotCycles);
+  std::printf("Caught %d cycles after the shot\n", caught->cycle - start);
+}
+
+}  // namespace
+}  // namespace tovren
