@@ -542,6 +542,8 @@ class Match:
             self.port = None
 
     def run(self):
+        if self.stop.is_set():
+            raise Stopped()
         try:
             return self.play()
         finally:
@@ -637,6 +639,8 @@ def play_all(args, root):
         while pending:
             done, _ = concurrent.futures.wait(pending, timeout=0.5,
                                               return_when=concurrent.futures.FIRST_COMPLETED)
+            # wait() never counts a match cancelled before it started as done.
+            done |= {future for future in pending if future.cancelled()}
             for future in done:
                 match = pending.pop(future)
                 try:
