@@ -11,7 +11,7 @@ once, each on its own ports.
 The result of each match is read from the server's text log: the referee's goal
 messages ("goal_l_N", "goal_r_N") and, for each team, the share of play_on cycles in
 which all eleven of its players sent a body command (dash, kick, turn, tackle, catch
-or move). One line per match, then a summary: goals for and against, the mean goal
+or move; the cycles a tackle holds a player count as his). One line per match, then a summary: goals for and against, the mean goal
 difference (variant minus baseline) with its 95% interval, wins, draws and losses.
 
 The players write no log files unless --logdir keeps every match's logs (the server's
@@ -50,6 +50,8 @@ START_TEAM = os.path.join(ROOT, "scripts", "start-team.sh")
 VARIANT = "Variant"
 BASELINE = "Baseline"
 BODY_COMMANDS = {"dash", "kick", "turn", "tackle", "catch", "move"}
+# The server's "tackle_cycles": a tackle holds the player for the rest of them.
+TACKLE_CYCLES = 10
 PLAYERS = 11
 
 # The kick-off waits 5 s after the last player, so that each coach's type changes come
@@ -167,14 +169,20 @@ def goals(entries):
 
 
 def full_body_cycles(entries, team, play_on):
-    """How many play_on cycles saw a body command from every player of the team."""
+    """How many play_on cycles saw a body command from every player of the team. The
+    cycles after a player's tackle, in which the server lets him do nothing, count as
+    his."""
     everyone = {f"{team}_{number}" for number in range(1, PLAYERS + 1)}
     senders = {}
     for cycle, stop, sender, text in entries:
-        if stop != 0 or cycle not in play_on or sender not in everyone:
+        if stop != 0 or sender not in everyone:
             continue
-        if BODY_COMMANDS.intersection(command_names(text)):
+        names = command_names(text)
+        if BODY_COMMANDS.intersection(names):
             senders.setdefault(cycle, set()).add(sender)
+        if "tackle" in names:
+            for held in range(cycle + 1, cycle + TACKLE_CYCLES):
+                senders.setdefault(held, set()).add(sender)
     return sum(1 for cycle in play_on if everyone <= senders.get(cycle, set()))
 
 

@@ -36,8 +36,12 @@ class ServerLog(unittest.TestCase):
         lines += cycle_lines(4, "Blue", odd={5: "(turn_neck 1.00)"})
         lines += ["4,1\tRecv Blue_5: (kick 20.00 0.00)"]
         lines += cycle_lines(4, "Red", body="(catch 10.00)", odd={11: "(tackle 50.00)"})
-        lines += cycle_lines(5, "Blue", body="(kick 30.00 0.00)") + cycle_lines(5, "Red")
+        # Red 11's tackle in cycle 4 holds him, and counts for him, to cycle 13, not 14.
+        lines += cycle_lines(5, "Blue", body="(kick 30.00 0.00)")
+        lines += cycle_lines(5, "Red", odd={11: "(turn_neck 5.00)"})
         lines += ["6,0\t(referee goal_l_1)", "6,20\t(referee kick_off_r)", "7,0\t(referee play_on)"]
+        for held in (13, 14):
+            lines += cycle_lines(held, "Red", odd={11: "(turn_neck 5.00)"})
         lines += ["40,0\t(referee goal_r_1)", "60,0\t(referee goal_r_2)",
                   "80,0\t(referee time_over)"]
 
@@ -46,7 +50,7 @@ class ServerLog(unittest.TestCase):
         self.assertEqual(figures["goals"], {"Blue": 1, "Red": 2})
         # Cycles 1, 2, 4, 5 and 7 to 39.
         self.assertEqual(figures["play_on"], 4 + 33)
-        self.assertEqual(figures["full_body"], {"Blue": 2, "Red": 4})
+        self.assertEqual(figures["full_body"], {"Blue": 2, "Red": 5})
 
     def test_command_names(self):
         for text, names in [("(dash 80)(turn_neck 10)", ["dash", "turn_neck"]),
