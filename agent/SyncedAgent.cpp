@@ -193,6 +193,12 @@ void SyncedAgent::see(const SExpression& message) {
   setSeeReceiveMSAfterSee();
 }
 
+void SyncedAgent::serverParam(const SExpression& message) {
+  BasicAgent::serverParam(message);
+  cycleLength.reset();
+  seeStep.reset();
+}
+
 // ---------------------------------------------------------------- see timing
 
 void SyncedAgent::setSeeReceiveMSAfterSenseBody() {
@@ -260,11 +266,13 @@ bool SyncedAgent::isLateForSending() const {
 // ---------------------------------------------------------------- server timing
 
 int SyncedAgent::getCycleLength() const {
-  return getScaledStep("sense_body_step", kDefaultSenseBodyStep);
+  if (!cycleLength) cycleLength = getScaledStep("sense_body_step", kDefaultSenseBodyStep);
+  return *cycleLength;
 }
 
 int SyncedAgent::getSeePeriod(ViewModeWidth width) const {
-  const int period = getScaledStep("send_step", kDefaultSendStep);
+  if (!seeStep) seeStep = getScaledStep("send_step", kDefaultSendStep);
+  const int period = *seeStep;
   switch (width) {
     case VMW_NARROW:
       return period / 2;

@@ -3,6 +3,7 @@
 #include "agent/BasicAgent.h"
 #include "foundation/Types.h"
 
+#include <optional>
 #include <set>
 #include <string>
 
@@ -31,6 +32,8 @@ class SyncedAgent : public BasicAgent {
   void senseBody(const SExpression& message) override;
   // After the base: the cycle's see has arrived and predicts the next one.
   void see(const SExpression& message) override;
+  // After the base: the timing steps are read again at their next use.
+  void serverParam(const SExpression& message) override;
 
   // Lets the decision layer fill the slots as far as the see timing allows and sends
   // what is ready and not yet sent, in one datagram: body, turn_neck, change_view, say,
@@ -124,6 +127,10 @@ class SyncedAgent : public BasicAgent {
 
   // The fallbacks already logged.
   mutable std::set<std::string> loggedFallbacks;
+  // The scaled steps of the cycle and of the see, read at their first use after each
+  // server_param: the alarm asks for them every 10 ms.
+  mutable std::optional<int> cycleLength;
+  mutable std::optional<int> seeStep;
 };
 
 }  // namespace tovren

@@ -212,6 +212,9 @@ TEST(SyncedAgent, CycleLengthAndSeePeriodsComeFromUsableServerParameters) {
     auto agent = makeAgentOf<CycleAgent>(directory, {"--offline-player"});
     if (c.parameters != nullptr) {
       agent->serverParam(*parseMessage(firstMessage("left", "Tovren-2.txt", "server_param")));
+      // Read before the change, which must count all the same.
+      EXPECT_EQ(agent->getCycleLength(), 100);
+      EXPECT_EQ(agent->getSeePeriod(VMW_NORMAL), 150);
       agent->serverParam(*parseMessage(std::string("(server_param ") + c.parameters + ")"));
     }
     EXPECT_EQ(agent->getCycleLength(), c.cycle);
