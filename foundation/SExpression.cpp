@@ -46,6 +46,10 @@ std::size_t atomEnd(const std::string& text, std::size_t start) {
   return j;
 }
 
+// The first block of a tree's memory, per character of its text: a see message's tree
+// fits, so the parse asks for memory about once.
+constexpr std::size_t kTreeBytesPerCharacter = 16;
+
 }  // namespace
 
 SExpElement::~SExpElement() = default;
@@ -68,9 +72,29 @@ char SExpAtomic::asChar() const { return Str::toChar(value); }
 
 bool SExpAtomic::asBool() const { return Str::toBool(value); }
 
-SExpression::SExpression(const std::string& value, unsigned int& pos) {
+SExpression::SExpression(const std::string& value, unsigned int& pos)
+    : memory(std::make_unique<std::pmr::monotonic_buffer_resource>(
+          kTreeBytesPerCharacter * (pos < value.length() ? value.length() - pos : 0))),
+      elements(memory.get()),
+      indices(memory.get()) {
+  parse(value, pos, *memory);
+}
+
+SExpression::SExpression(const std::string& value, unsigned int& pos,
+                         std::pmr::memory_resource& memory)
+    : elements(&memory), indices(&memory) {
+  parse(value, pos, memory);
+}
+
+SExpression::~SExpression() {
+  // The memory itself goes with the top-level list.
+  for (SExpElement* element : elements) element->~SExpElement();
+}
+
+void SExpression::parse(const std::string& value, unsigned int& pos,
+                        std::pmr::memory_resource& memory) {
   TOVREN_CHECK_NAMED(pos < value.length() && value[pos] == '(', "value[pos] == '('");
-  // Most lists of the server's messages hold a few elements: one allocation for them.
+  // Most lists of the server's messages hold a few elements: one block for them.
   elements.reserve(4);
   unsigned int i = pos;
   // Every pass moves i forward, so the loop ends at the closing ")" or the check.
@@ -83,14 +107,16 @@ SExpression::SExpression(const std::string& value, unsigned int& pos) {
       return;
     }
     if (c == '(') {
-      auto child = std::make_unique<SExpression>(value, i);
+      auto* child = new (memory.allocate(sizeof(SExpression), alignof(SExpression)))
+          SExpression(value, i, memory);
       if (!child->elements.empty() && child->elements[0]->type() == SExpType::Atom) {
         const auto& header = static_cast<const SExpAtomic&>(*child->elements[0]).asString();
         indices[header] = static_cast<int>(elements.size());
       }
-      elements.push_back(std::move(child));
+      elements.push_back(child);
     } else if (!isSeparator(c)) {
-      elements.push_back(std::make_unique<SExpAtomic>(value, i));
+      elements.push_back(new (memory.allocate(sizeof(SExpAtomic), alignof(SExpAtomic)))
+                             SExpAtomic(value, i));
     }
   }
 }
@@ -159,12 +185,12 @@ void SExpression::appendTo(std::string& out) const {
 
 SExpElement* SExpression::operator[](unsigned int index) {
   TOVREN_CHECK_NAMED(index < elements.size(), "index >= 0 && index < elements.size()");
-  return elements[index].get();
+  return elements[index];
 }
 
 const SExpElement* SExpression::operator[](unsigned int index) const {
   TOVREN_CHECK_NAMED(index < elements.size(), "index >= 0 && index < elements.size()");
-  return elements[index].get();
+  return elements[index];
 }
 
 const SExpression& SExpression::operator[](const std::string& header) const {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <memory_resource>
 #include <string>
 #include <vector>
 
@@ -43,7 +45,7 @@ class SExpAtomic : public SExpElement {
   std::string value;
 };
 
-// A list. It owns its elements, so deleting the top-level list frees the whole tree.
+// A list. The top-level list owns the whole tree, so deleting it frees every element.
 class SExpression : public SExpElement {
  public:
   // Lists nested deeper than this are refused by isWellFormed (no server message
@@ -53,6 +55,7 @@ class SExpression : public SExpElement {
   // Parses the list whose "(" stands at value[pos]; pos is left on its closing ")".
   // Malformed text stops the process: check untrusted text with isWellFormed first.
   SExpression(const std::string& value, unsigned int& pos);
+  ~SExpression() override;
 
   // Whether the text is one list that the parser reads without stopping: "(" at
   // index 0, balanced under the parser's own quote and separator rules, element 0 an
@@ -77,11 +80,22 @@ class SExpression : public SExpElement {
   bool hasSExpWithHeader(const std::string& header) const;
 
  private:
+  using Indices = std::map<std::string, int, std::less<>,
+                           std::pmr::polymorphic_allocator<std::pair<const std::string, int>>>;
+
+  // A list inside the tree whose elements live in the memory of the top-level list.
+  SExpression(const std::string& value, unsigned int& pos, std::pmr::memory_resource& memory);
+  void parse(const std::string& value, unsigned int& pos, std::pmr::memory_resource& memory);
   void appendTo(std::string& out) const;
 
-  std::vector<std::unique_ptr<SExpElement>> elements;
+  // Every list and atom of a tree, with their tables, in a few blocks that the top-level
+  // list holds and frees at once: a message is parsed without an allocation per element.
+  // Null in the lists inside the tree. Declared first, so it goes last.
+  std::unique_ptr<std::pmr::monotonic_buffer_resource> memory;
+  // Built in place in the tree's memory; destroyed by this list.
+  std::pmr::vector<SExpElement*> elements;
   // Header of a child list -> its position in elements.
-  std::map<std::string, int> indices;
+  Indices indices;
 };
 
 }  // namespace tovren
