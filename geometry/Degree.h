@@ -27,12 +27,21 @@ class Degree {
   // caller: NaN passes through, infinities give 0.
   static float normalizeAngle(float a) {
     if (a >= -180.0f && a <= 180.0f) return a;
+    // One turn off, as sums and differences of angles are: the rule's single step.
+    if (a > 180.0f && a <= 540.0f) return a - 360.0f;
+    if (a < -180.0f && a >= -540.0f) return a + 360.0f;
     return normalizeAngleFar(a);
   }
 
   // Into [0, 360), by the same stepping rule as normalizeAngle.
   static float absoluteAngle(float a) {
     if (a >= 0.0f && a < 360.0f) return a;
+    // One turn below, as every direction of -180..180 is: the rule's single step, after
+    // which a sum that rounds up to 360 steps once more, to 0.
+    if (a < 0.0f && a >= -360.0f) {
+      const float up = a + 360.0f;
+      return up < 360.0f ? up : 0.0f;
+    }
     return absoluteAngleFar(a);
   }
 

@@ -33,12 +33,15 @@ bool sameFloat(float expected, float actual) {
 }
 
 TEST(Degree, ClosedFormsMatchTheSteppingLoopsAtTheEndsAndFarOut) {
-  std::vector<float> angles = {-180, 180, 181, -181, 720, -720, -540, 540, 360, -360, -0.5f, 0,
-                               -1e-30f, -1e-5f,
-                               // Magnitudes at which every float step rounds, up to where
-                               // the loops stop ending.
-                               1.4e8f, 1.3421774e8f, 134217720.0f, 268435456.0f, 268435472.0f,
-                               2.7e8f, 5.4e8f, 1.0e9f, 3.3e9f, 8589934592.0f};
+  std::vector<float> angles = {
+      -180, 180, 181, -181, 720, -720, -540, 540, 360, -360, -0.5f, 0, -1e-30f, -1e-5f,
+      // Magnitudes at which every float step rounds, up to where
+      // the loops stop ending.
+      1.4e8f, 1.3421774e8f, 134217720.0f, 268435456.0f, 268435472.0f, 2.7e8f, 5.4e8f, 1.0e9f,
+      3.3e9f, 8589934592.0f,
+      // Either side of one turn off the range.
+      std::nextafter(540.0f, 1e3f), std::nextafter(540.0f, 0.0f), std::nextafter(360.0f, 1e3f),
+      std::nextafter(360.0f, 0.0f), std::nextafter(180.0f, 1e3f)};
   std::mt19937 random(7);
   std::uniform_real_distribution<float> moderate(-1e5f, 1e5f);
   std::uniform_real_distribution<float> small(-800.0f, 800.0f);
