@@ -28,6 +28,11 @@ constexpr int ENOUGH_SURVIVORS = 4;
 constexpr int MAX_FLAGS = 53;
 // A table larger than this is given back after the estimate rather than kept.
 constexpr std::size_t KEPT_CAPACITY = 1 << 16;
+// How far (metres) a sample of the prior turned once for all may lie from where its own
+// turn puts it, far above the rounding of either: a fixed part and a share of the
+// sample's length.
+constexpr double SCREEN_MARGIN = 1e-3;
+constexpr double SCREEN_SHARE = 1e-4;
 
 }  // namespace
 
@@ -174,12 +179,27 @@ int PossiblePoints::addPositionSimulate(float x, float y, float velX, float velY
   step = std::max(step, cellSizeX / 2.0f);
   step = std::max(step, cellSizeY / 2.0f);
   float velDirection = Degree::arcTan2(velY, velX);
+  // Most samples fall outside the grid. The turn, the same for every sample, tells which
+  // ones could fall inside; only those are turned sample by sample, which is what places
+  // them. Outside the box by more than the margin, the two turns can never disagree.
+  const double turn = -velDirection * Degree::degToRad;
+  const double turnCos = std::cos(turn);
+  const double turnSin = std::sin(turn);
+  const bool screened = stepX > 0.0f && stepY > 0.0f;
 
   int passed = 0;
   float u = -halfX;
   for (int k = 0; u <= halfX && k < maxSamplesPerAxis; ++k, u += step) {
     float w = -halfY;
     for (int l = 0; w <= halfY && l < maxSamplesPerAxis; ++l, w += step) {
+      if (screened) {
+        const double margin = SCREEN_MARGIN + SCREEN_SHARE * (std::fabs(u) + std::fabs(w));
+        const double screenX = x + (u * turnCos - w * turnSin) - originX;
+        const double screenY = y + (u * turnSin + w * turnCos) - originY;
+        if (screenX < -stepX - margin || screenX > columns * double(stepX) + margin ||
+            screenY < -stepY - margin || screenY > rows * double(stepY) + margin)
+          continue;
+      }
       Vector sample(Point(u, w));
       sample.rotate(-velDirection);
       float px = x + sample.getX();

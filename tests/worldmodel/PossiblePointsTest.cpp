@@ -12,9 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -195,6 +198,69 @@ TEST(PossiblePointsGrid, AWindowAcrossZeroTakesTheFarPointAtZero) {
   EXPECT_NEAR(
       possiblePoints.getOriginY() + possiblePoints.getRows() * possiblePoints.getStepY() / 2.0f,
       0.0f, 1e-4f);
+  possiblePoints.releaseTable();
+}
+
+// The cells that the prior's samples fall in when each sample is turned on its own, on a
+// fresh grid of player cells (0.2 m).
+std::size_t cellsOfTurnedSamples(float x, float y, float velX, float velY, float rand,
+                                 float posDeviation) {
+  const PossiblePoints& grid = possiblePoints;
+  const float half = posDeviation / std::sqrt(2.0f);
+  const float halfX = half + rand * velX;
+  const float halfY = half + rand * velY;
+  const float step = std::max(std::min(grid.getStepX(), grid.getStepY()), 0.1f);
+  const float velDirection = Degree::arcTan2(velY, velX);
+  std::set<std::pair<int, int>> cells;
+  int k = 0;
+  for (float u = -halfX; u <= halfX && k < PossiblePoints::maxSamplesPerAxis; u += step, ++k) {
+    int l = 0;
+    for (float w = -halfY; w <= halfY && l < PossiblePoints::maxSamplesPerAxis; w += step, ++l) {
+      Vector sample(Point(u, w));
+      sample.rotate(-velDirection);
+      const float column = (x + sample.getX() - grid.getOriginX()) / grid.getStepX();
+      const float row = (y + sample.getY() - grid.getOriginY()) / grid.getStepY();
+      if (column > -1.0f && column < grid.getColumns() && row > -1.0f && row < grid.getRows()) {
+        cells.insert({static_cast<int>(column), static_cast<int>(row)});
+      }
+    }
+  }
+  return cells.size();
+}
+
+TEST(PossiblePointsGrid, PriorKeepsEveryCellASampleTurnedOnItsOwnFallsIn) {
+  Body body = support::makeBody(Point(0.0f, 0.0f), 0.0f);
+  Player player;
+  player.setSeeDistance(5.0f);
+  float deviation = 0.0f;
+  possiblePoints.calculatePlayerPosition(player, body, deviation, QUANTIZE_STEP);
+
+  std::mt19937 random(11);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  for (int i = 0; i < 2000; ++i) {
+    const float distance = 1.0f + 40.0f * unit(random);
+    const float direction = 360.0f * unit(random) - 180.0f;
+    const Vector observer(Point(100.0f * unit(random) - 50.0f, 60.0f * unit(random) - 30.0f));
+    ASSERT_TRUE(possiblePoints.setBySee(distance, direction, 0.0f, observer, QUANTIZE_STEP));
+    // Priors about the grid, reaching over its edges by up to 3 m.
+    const float x = possiblePoints.getOriginX() +
+                    possiblePoints.getColumns() * possiblePoints.getStepX() * unit(random) +
+                    6.0f * unit(random) - 3.0f;
+    const float y = possiblePoints.getOriginY() +
+                    possiblePoints.getRows() * possiblePoints.getStepY() * unit(random) +
+                    6.0f * unit(random) - 3.0f;
+    const float velX = 2.0f * unit(random) - 1.0f;
+    const float velY = 2.0f * unit(random) - 1.0f;
+    const float posDeviation = 4.0f * unit(random);
+    // setBySee has applied its sector: a fresh grid would mark the same cells.
+    possiblePoints.initTableByNorthEast(possiblePoints.getOriginX(), possiblePoints.getOriginY(),
+                                        possiblePoints.getColumns() * possiblePoints.getStepX(),
+                                        possiblePoints.getRows() * possiblePoints.getStepY());
+    const std::size_t expected = cellsOfTurnedSamples(x, y, velX, velY, 0.1f, posDeviation);
+    ASSERT_EQ(possiblePoints.addPositionSimulate(x, y, velX, velY, 0.1f, posDeviation, 0.0f),
+              static_cast<int>(expected))
+        << "case " << i;
+  }
   possiblePoints.releaseTable();
 }
 
