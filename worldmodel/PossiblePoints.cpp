@@ -33,6 +33,11 @@ constexpr std::size_t KEPT_CAPACITY = 1 << 16;
 // sample's length.
 constexpr double SCREEN_MARGIN = 1e-3;
 constexpr double SCREEN_SHARE = 1e-4;
+// How far (degrees) inside or outside a window's edge a cell must lie to be taken or
+// dropped without its own direction, far above the rounding of the direction and the
+// edges; directions up to two turns round the edges well below it.
+constexpr double SCREEN_ANGLE = 1e-3;
+constexpr float SCREEN_MAX_DIRECTION = 720.0f;
 
 }  // namespace
 
@@ -146,6 +151,16 @@ int PossiblePoints::addSector(const Point& centre, float distance, float directi
   getDistanceInterval(distance, quantizeStep, low, high);
   float from = direction - HALF_WINDOW;
   float to = direction + HALF_WINDOW;
+  // Most cells lie clearly inside or outside the window: told apart by how far they lie
+  // along and across its middle, whose sine and cosine every cell shares. Only cells near
+  // an edge need their own direction. Directions far out of range round the window's
+  // ends too much to be screened.
+  const bool screened = std::fabs(direction) <= SCREEN_MAX_DIRECTION;
+  const double middle = direction * Degree::degToRad;
+  const double middleCos = std::cos(middle);
+  const double middleSin = std::sin(middle);
+  const double innerTan = std::tan((HALF_WINDOW - SCREEN_ANGLE) * Degree::degToRad);
+  const double outerTan = std::tan((HALF_WINDOW + SCREEN_ANGLE) * Degree::degToRad);
 
   int passed = 0;
   for (int j = 0; j < rows; ++j) {
@@ -159,7 +174,14 @@ int PossiblePoints::addSector(const Point& centre, float distance, float directi
       const Point& seen = minusRule ? centre : cellPos;
       float dist = seer.getDistance(seen);
       if (!(low < dist && dist < high)) continue;
-      if (!Degree::isBetween(from, to, Degree::arcTan2(seen.y - seer.y, seen.x - seer.x))) continue;
+      const float dx = seen.x - seer.x;
+      const float dy = seen.y - seer.y;
+      const double along = middleCos * dx + middleSin * dy;
+      const double across = std::fabs(middleCos * dy - middleSin * dx);
+      if (screened && along > 0.0 && across >= along * outerTan) continue;
+      if (!(screened && along > 0.0 && across <= along * innerTan) &&
+          !Degree::isBetween(from, to, Degree::arcTan2(dy, dx)))
+        continue;
       ++cell;
       ++passed;
     }

@@ -264,6 +264,52 @@ TEST(PossiblePointsGrid, PriorKeepsEveryCellASampleTurnedOnItsOwnFallsIn) {
   possiblePoints.releaseTable();
 }
 
+// The cells of the grid that an observation allows, each tested by its own distance and
+// direction: from the cell to the flag (minusRule), or from the observer to the cell.
+// When it allows none, the grid keeps every cell.
+int cellsInSector(const Point& centre, float distance, float direction, bool minusRule) {
+  const PossiblePoints& grid = possiblePoints;
+  float low = 0.0f;
+  float high = 0.0f;
+  PossiblePoints::getDistanceInterval(distance, QUANTIZE_STEP, low, high);
+  int cells = 0;
+  for (int j = 0; j < grid.getRows(); ++j) {
+    for (int i = 0; i < grid.getColumns(); ++i) {
+      const Point cell(grid.getOriginX() + (i + 0.5f) * grid.getStepX(),
+                       grid.getOriginY() + (j + 0.5f) * grid.getStepY());
+      const Point& seer = minusRule ? cell : centre;
+      const Point& seen = minusRule ? centre : cell;
+      const float dist = seer.getDistance(seen);
+      if (low < dist && dist < high &&
+          Degree::isBetween(direction - 0.5f, direction + 0.5f,
+                            Degree::arcTan2(seen.y - seer.y, seen.x - seer.x))) {
+        ++cells;
+      }
+    }
+  }
+  return cells > 0 ? cells : grid.getColumns() * grid.getRows();
+}
+
+TEST(PossiblePointsGrid, ObservationsKeepEveryCellThatItsOwnDirectionAllows) {
+  std::mt19937 random(13);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  for (int i = 0; i < 1000; ++i) {
+    const float distance = 0.5f + 50.0f * unit(random);
+    // Up to three turns, beyond those the windows are not screened.
+    const float direction = 2160.0f * unit(random) - 1080.0f;
+    const Point place(100.0f * unit(random) - 50.0f, 60.0f * unit(random) - 30.0f);
+    ASSERT_TRUE(possiblePoints.setBySee(distance, direction, 0.0f, Vector(place), QUANTIZE_STEP));
+    EXPECT_EQ(possiblePoints.getSurvivorCount(), cellsInSector(place, distance, direction, false))
+        << "seen, case " << i;
+    FieldFlag flag = syntheticFlag(place, distance, direction);
+    const FieldFlag* flags[1] = {&flag};
+    ASSERT_TRUE(possiblePoints.setByFlags(flags, 1, 0.0f, QUANTIZE_STEP));
+    EXPECT_EQ(possiblePoints.getSurvivorCount(), cellsInSector(place, distance, direction, true))
+        << "flag, case " << i;
+  }
+  possiblePoints.releaseTable();
+}
+
 TEST(PossiblePointsGrid, CellSizeIsKeptPerKindAndANarrowBoxHasOneCell) {
   Body body = support::makeBody(Point(0.0f, 0.0f), 0.0f);
   Ball ball;
