@@ -3,7 +3,6 @@
 #include "foundation/Check.h"
 #include "foundation/Timer.h"
 
-#include <cstdio>
 #include <iostream>
 
 namespace tovren {
@@ -18,12 +17,21 @@ void setTwoDecimals(std::ostream& stream) {
   stream.precision(2);
 }
 
-// Zero-padded to at least four digits; written unformatted, so that whatever format
-// state the stream holds (a base, a pending width) stays for the caller's value.
+// Zero-padded to at least four digits, as unsigned; written unformatted, so that whatever
+// format state the stream holds (a base, a pending width) stays for the caller's value.
+// Every line starts with one: no format string is read for it.
 void writeNumber(std::ostream& out, long value) {
+  constexpr int kLeastDigits = 4;
   char digits[32];
-  int length = std::snprintf(digits, sizeof digits, "%04lu", static_cast<unsigned long>(value));
-  if (length > 0) out.write(digits, length);
+  char* const end = digits + sizeof digits;
+  char* first = end;
+  unsigned long rest = static_cast<unsigned long>(value);
+  do {
+    *--first = static_cast<char>('0' + rest % 10);
+    rest /= 10;
+  } while (rest != 0);
+  while (end - first < kLeastDigits) *--first = '0';
+  out.write(first, end - first);
 }
 
 }  // namespace
