@@ -3,6 +3,8 @@
 #include "foundation/Check.h"
 #include "foundation/Timer.h"
 
+#include <charconv>
+#include <cmath>
 #include <iostream>
 
 namespace tovren {
@@ -12,9 +14,15 @@ Logger logger;
 
 namespace {
 
+// Every log writes its numbers fixed with this many decimals.
+constexpr int kDecimals = 2;
+// The longest fixed text of a finite double: its sign, 309 digits, the point and the
+// decimals.
+constexpr std::size_t kFixedTextSize = 320;
+
 void setTwoDecimals(std::ostream& stream) {
   stream.setf(std::ios_base::fixed, std::ios_base::floatfield);
-  stream.precision(2);
+  stream.precision(kDecimals);
 }
 
 // Zero-padded to at least four digits, as unsigned; written unformatted, so that whatever
@@ -52,6 +60,26 @@ void LogStream::writePrefix() {
   out->write("  ", 2);
   writeNumber(*out, timer != nullptr ? timer->now() : 0);
   out->write(". ", 2);
+}
+
+LogStream& LogStream::operator<<(double value) {
+  if (out == nullptr) return *this;
+  if (lineStart) writePrefix();
+  constexpr std::ios_base::fmtflags kShape =
+      std::ios_base::floatfield | std::ios_base::showpos | std::ios_base::showpoint;
+  if ((out->flags() & kShape) == std::ios_base::fixed && out->precision() == kDecimals &&
+      out->width() == 0 && std::isfinite(value)) {
+    // The same digits as the stream's own "%.2f" of the classic locale, correctly rounded.
+    char text[kFixedTextSize];
+    const std::to_chars_result written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, kDecimals);
+    if (written.ec == std::errc()) {
+      out->write(text, written.ptr - text);
+      return *this;
+    }
+  }
+  *out << value;
+  return *this;
 }
 
 LogStream& LogStream::operator<<(std::ostream& (*manipulator)(std::ostream&)) {

@@ -32,6 +32,10 @@ class LogStream {
     *out << value;
     return *this;
   }
+  // Floating-point numbers as the stream writes them; at the usual two fixed decimals
+  // without its formatting machinery, which costs more than the rest of a log line.
+  LogStream& operator<<(float value) { return *this << static_cast<double>(value); }
+  LogStream& operator<<(double value);
   // Manipulators are applied without a prefix; std::endl also starts a new line.
   LogStream& operator<<(std::ostream& (*manipulator)(std::ostream&));
   LogStream& operator<<(std::ios& (*manipulator)(std::ios&));

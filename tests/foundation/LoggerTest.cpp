@@ -9,6 +9,7 @@
 #include <functional>
 #include <iomanip>
 #include <iostream>
+#include <limits>
 #include <sstream>
 #include <string>
 
@@ -77,6 +78,20 @@ TEST(LogStream, PrefixesEachLineWithTheTimeOfItsFirstInsertAndMarksNewCycles) {
              << 7L << std::endl;
        },
        "  0000. 1.50 3 0.67 -0.00 1234567.89 7\n"},
+      {"decimals rounded as the stream rounds them",
+       [](LogStream& log, VirtualTimer&) {
+         log << 0.125 << ' ' << 0.375 << ' ' << 2.675f << ' ' << -1e300 / 1e290 << ' ' << 1e20
+             << std::endl;
+       },
+       "  0000. 0.12 0.38 2.67 -10000000000.00 100000000000000000000.00\n"},
+      {"other formats and non-finite numbers as the stream writes them",
+       [](LogStream& log, VirtualTimer&) {
+         log << std::setprecision(4) << 2.0 / 3.0 << std::setprecision(2) << ' ' << std::setw(6)
+             << 1.5f << ' ' << std::scientific << 1500.0 << std::fixed << ' '
+             << std::numeric_limits<double>::infinity() << ' '
+             << -std::numeric_limits<float>::infinity() << std::endl;
+       },
+       "  0000. 0.6667   1.50 1.50e+03 inf -inf\n"},
       {"manipulators leave the prefix alone",
        [](LogStream& log, VirtualTimer& timer) {
          timer.setCurMS(42);
