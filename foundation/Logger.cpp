@@ -2,6 +2,7 @@
 
 #include "foundation/Check.h"
 #include "foundation/Timer.h"
+#include "geometry/Vector.h"
 
 #include <charconv>
 #include <cmath>
@@ -80,6 +81,14 @@ LogStream& LogStream::operator<<(double value) {
   }
   *out << value;
   return *this;
+}
+
+LogStream& LogStream::operator<<(const Point& point) {
+  return *this << "(" << point.x << "," << point.y << ")";
+}
+
+LogStream& LogStream::operator<<(const Vector& vector) {
+  return *this << "(" << vector.getX() << "," << vector.getY() << ")";
 }
 
 LogStream& LogStream::operator<<(std::ostream& (*manipulator)(std::ostream&)) {

@@ -9,6 +9,8 @@
 namespace tovren {
 
 class Timer;
+class Vector;
+struct Point;
 
 // A named log: inserts like an output stream, and starts every line with the time
 // within the cycle ("  0042. "). Without an output stream every insert returns after
@@ -36,6 +38,9 @@ class LogStream {
   // without its formatting machinery, which costs more than the rest of a log line.
   LogStream& operator<<(float value) { return *this << static_cast<double>(value); }
   LogStream& operator<<(double value);
+  // "(x,y)", as their output operators write them, the numbers as above.
+  LogStream& operator<<(const Point& point);
+  LogStream& operator<<(const Vector& vector);
   // Manipulators are applied without a prefix; std::endl also starts a new line.
   LogStream& operator<<(std::ostream& (*manipulator)(std::ostream&));
   LogStream& operator<<(std::ios& (*manipulator)(std::ios&));

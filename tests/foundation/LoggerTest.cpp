@@ -1,6 +1,7 @@
 #include "foundation/Logger.h"
 
 #include "foundation/Timer.h"
+#include "geometry/Vector.h"
 #include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +93,13 @@ TEST(LogStream, PrefixesEachLineWithTheTimeOfItsFirstInsertAndMarksNewCycles) {
              << -std::numeric_limits<float>::infinity() << std::endl;
        },
        "  0000. 0.6667   1.50 1.50e+03 inf -inf\n"},
+      {"points and vectors as their output operators write them",
+       [](LogStream& log, VirtualTimer& timer) {
+         timer.setCurMS(9);
+         log << Point(1.5f, -2.0f) << Vector(Point(0.125f, 3.0f)) << std::setprecision(1)
+             << Point(0.25f, 1.0f) << std::endl;
+       },
+       "  0009. (1.50,-2.00)(0.12,3.00)(0.2,1.0)\n"},
       {"manipulators leave the prefix alone",
        [](LogStream& log, VirtualTimer& timer) {
          timer.setCurMS(42);
