@@ -115,10 +115,11 @@ TEST_F(ClearScene, WithAnOpponentAtTheBallItShootsBesideTheGoalOrKicksAhead) {
 TEST_F(ClearScene, ReceiverLeadShrinksWhenNoOpponentHoldsTheBall) {
   struct Case {
     const char* name;
-    float oppX, oppMargin, kickDir;  // lead 8 m: (18, 5); 0.8 m: (10.8, 5)
+    float oppX, oppMargin, kickDir;  // lead 8 m: (18, 5); 4 m: (14, 5); 0.8 m: (10.8, 5)
   };
   const Case cases[] = {
       {"opponent touching the ball", 0.885f, 0.7f, 15.52f},
+      {"opponent with the ball halfway into his reach", 1.235f, 0.7f, 19.65f},
       {"opponent without margin overlapping the ball", 0.8f, 0.0f, 15.52f},
       {"opponent beyond his own reach", 1.58f, 0.5f, 24.84f},
   };
@@ -178,6 +179,21 @@ TEST_F(ClearScene, WithoutAPossibleKickTheDefenceKicksBlindToTheAgentsSide) {
     EXPECT_TRUE(flags.beforePass);
     EXPECT_FALSE(flags.suggestPass);
   }
+}
+
+// Opponents 6 to 8 m up every way of the nine kicks but the sideways one, which teammate 7
+// meets: every race ends before x -36, where a teammate's weighs 15 and an opponent's -50.
+// The teammate's, less 15 for a ball he would get anyway, plus 11.95 for a ball at -44.5.
+TEST_F(ClearScene, DefenceValueDiscountsAKickATeammateWins) {
+  placeAgent(-45.0f, 0.0f);
+  const float opponents[][2] = {{-39.03f, 2.46f},  {-39.03f, -2.46f}, {-38.65f, 1.32f},
+                                {-38.65f, -1.32f}, {-38.5f, 0},       {-38.8f, 5.61f},
+                                {-38.8f, -5.61f}};
+  unsigned int uniNum = 2;
+  for (const auto& [x, y] : opponents) placeOpponent(uniNum++, x, y);
+  support::placeFullPlayer(*worldModel, TID_TEAMMATE, 7, -44.5f, -3.0f);
+  Clear clear(worldModel.get());
+  EXPECT_NEAR(clear.getValue(), 11.95f, WEIGHT_TOLERANCE);
 }
 
 // The race's tuning holds for every player it gathers: against the session's defaults for a

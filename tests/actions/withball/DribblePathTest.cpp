@@ -2,6 +2,7 @@
 
 #include "support/KickScene.h"
 #include "support/WorldModelScene.h"
+#include "worldmodel/Player.h"
 #include "worldmodel/WorldModel.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +41,11 @@ TEST(DribblePath, DirectionsLeavingTheFieldLoseTheirWeight) {
     path.setDefaultParams();
     EXPECT_NEAR(path.getTargetWeight(static_cast<int>(other)), otherWeight, TOLERANCE);
   }
+  // An opponent 3 m along straight on and 1 m across crowds by (3 - 1) × 1 / 3, times
+  // 5 - 3.162 for being that close, times 8: 1.44 - 9.80.
+  DribblePath path = pathFrom(worldModel, 0, 0);
+  support::placeFullPlayer(worldModel, TID_OPPONENT, 5, 3, 1);
+  EXPECT_NEAR(path.getTargetWeight(0), -8.361f, TOLERANCE);
 }
 
 }  // namespace

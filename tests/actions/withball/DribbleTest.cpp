@@ -62,6 +62,32 @@ TEST_F(DribbleScene, BlockWeightFallsAsAPlayerComesCloseOrRunsAtTheBody) {
   EXPECT_NEAR(dribble.getBlockedWeight(), -5.0f, WEIGHT_TOLERANCE) << "the least of all";
 }
 
+// With nobody about the two front points tie, and a ball straight ahead counts as on the
+// -30 side. The target (straight on, 52.5 0) may lie 30 degrees off the body.
+TEST_F(DribbleScene, FrontPointByTheBallsSideAndTargetWithinTheFacingLimit) {
+  // Body direction, ball direction from the body, front point chosen.
+  const float sides[][3] = {{0, 0, 1}, {0, 5, 0}, {0, -5, 1}};
+  // Body direction with the ball at (0.5, 0), and whether the target needs no turn.
+  const float facings[][2] = {{-30, 1}, {30, 1}, {-31, 0}};
+  Dribble dribble(worldModel.get());
+  for (const auto& [bodyDir, ballDir, best] : sides) {
+    SCOPED_TRACE(ballDir);
+    placeAgent(-30.0f, bodyDir + ballDir, 0.5f);
+    worldModel->setBody().setBodyDir(bodyDir);
+    worldModel->setBall().updateRelativeVecs(worldModel->getBody());
+    dribble.setDribblePoints();
+    EXPECT_EQ(dribble.bestDribblePoint(), static_cast<int>(best));
+  }
+  for (const auto& [bodyDir, straight] : facings) {
+    SCOPED_TRACE(bodyDir);
+    placeAgent(0.0f, bodyDir, 0.5f);
+    worldModel->setBall().setPos().setAsCartesian(0.5f, 0.0f);
+    worldModel->setBall().updateRelativeVecs(worldModel->getBody());
+    dribble.setDribblePoints();
+    EXPECT_EQ(dribble.checkDribbleTarget(0), straight != 0);
+  }
+}
+
 // Twice the open goal angle, discounted by 1.15 per metre beyond 10 m from (52.5, 4).
 TEST_F(DribbleScene, ShootingWeightIsTheOpenAngleLessTheDistanceBeyondTenMetres) {
   const float xAndWeight[][2] = {{45.0f, 172.10f}, {30.0f, 39.56f}, {0.0f, 0.0f}};

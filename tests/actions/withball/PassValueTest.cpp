@@ -61,6 +61,7 @@ class OpenPass : public Pass {
   using Pass::offenseRate;
   using Pass::offenseValues;
   using Pass::Pass;
+  using Pass::passFactors;
   using Pass::secureBallRate;
   using Pass::secureBallValues;
 };
@@ -105,6 +106,11 @@ class HandKick : public KickInterceptCalculate {
 };
 
 class HandFan : public KickCalculate {
+ public:
+  using KickCalculate::setSimulates;
+};
+
+class HandCrosses : public CrossCalculate {
  public:
   using KickCalculate::setSimulates;
 };
@@ -189,6 +195,10 @@ TEST_F(PassValue, CandidateSumsOneWeightPerRowWithTheShotTwiceAndThePlan) {
        {{"PosDeviation", "MinValue", "0 0 2000 3000"},
         {"PosDeviation", "MaxValue", "1 1 2001 3001"}},
        OFFENSE_TOKEN_SUM - 0.25f + PLAN_TWO_TO_THREE},
+      {"opponent 5 m off counts from 2.1 m beyond: 7.1 of 3 to 7 maps to the top",
+       {{"StatusOppDistance", "MinValue", "90 3 2090 3090"},
+        {"StatusOppDistance", "MaxValue", "91 7 2091 3091"}},
+       OFFENSE_TOKEN_SUM + 1 + PLAN_TWO_TO_THREE},
       {"shot weight counts twice",
        {{"StatusShoot", "MinWeight", "112 1212 2112 3112"}},
        OFFENSE_TOKEN_SUM + 200 + PLAN_TWO_TO_THREE},
@@ -290,6 +300,24 @@ TEST_F(PassValue, BestKindByRateAndAlphaWithTiesToTheEarlierKindAndLowerIndex) {
   }
 }
 
+// The opponents' line is at 40: a cross goes to a receiver 2 m short of it or deeper. As a
+// cross its squared deviation 0.25 lies inside the row's 0 to 1 and costs 0.25.
+TEST_F(PassValue, CrossesGoOnlyToReceiversShortOfTheOffsideLine) {
+  auto pass = makePass();
+  const float receiverX[] = {37.9f, 38.1f};
+  std::vector<std::unique_ptr<KickInterceptCalculate>> crossKicks;
+  for (unsigned int i = 0; i < 2; ++i) {
+    wm->setFullPlayer(TID_TEAMMATE, 2 + i).setPos().setAsCartesian(receiverX[i], 20.0f);
+    crossKicks.push_back(
+        std::make_unique<HandKick>(*wm, 2.0f, true, std::vector<Catch>{{tmm(3 + i), {5, 0}, 4}}));
+  }
+  HandCrosses crosses;
+  crosses.setSimulates(std::move(crossKicks));
+  pass->fillOtherCrossValuesByFactors(crosses, pass->passFactors[PK_CROSS], pass->crossValues);
+  EXPECT_EQ(pass->crossValues[Pass::FAN_VALUES_NUM], 1076.0f - 0.25f + PLAN_TWO_TO_THREE);
+  EXPECT_EQ(pass->crossValues[Pass::FAN_VALUES_NUM + 1], AD_MIN_VALUE);
+}
+
 // The fan's one pass is worth 16.136 (offense only, at rate 0.001); a heard suggestion is
 // worth its weight less 6.
 const std::vector<FactorEdit> OFFENSE_ONLY = {{"GlobalVars", "OffenseRate", "0.001"},
@@ -310,6 +338,7 @@ TEST_F(PassValue, HeardSuggestionWinsOnlyWhenWorthMoreKickableAndToATeammate) {
   const Case cases[] = {
       {"accepted", 1.0f, 0.0f, 100.0f, 9, 12, tmm(9)},
       {"accepted for a teammate without number", 1.0f, 0.0f, 100.0f, 0, 12, unnumbered},
+      {"accepted for number 11", 1.0f, 0.0f, 100.0f, 11, 12, tmm(11)},
       {"receiver out of range", 1.0f, 0.0f, 100.0f, 12, 12, tmm(3)},
       {"less weight", 1.0f, 0.0f, 22.0f, 9, 12, tmm(3)},
       {"kick not possible", 2.6f, 180.0f, 100.0f, 9, 12, tmm(3)},

@@ -90,6 +90,7 @@ TEST(SRPDribble, KicksPayThePenaltiesOfDangerReachStaminaAndTheDefenceLine) {
     int oppTime;  // -1: no opponent reaches the ball
     bool goalie;
     float value;
+    float targetDy = 0;  // the target (body x + 10, body y + targetDy)
   };
   const Case cases[] = {
       {"alone", {20, 0}, 9, 8000, 25, 5, -1, false, 109.6f},
@@ -99,7 +100,10 @@ TEST(SRPDribble, KicksPayThePenaltiesOfDangerReachStaminaAndTheDefenceLine) {
       {"stamina left 1400 passes", {20, 0}, 9, 1575, 25, 5, -1, false, 109.6f},
       {"stamina left 1399 fails", {20, 0}, 9, 1574, 25, 5, -1, false, -10000},
       {"tie in cycle 5 costs 35", {20, 0}, 9, 8000, 25, 5, 5, false, 68.6f},
+      {"tie in cycle 6 costs 35", {20, 0}, 9, 8000, 25, 6, 6, false, 68.6f},
       {"tie after cycle 6", {20, 0}, 9, 8000, 25, 7, 7, false, -10000},
+      // 26.57 degrees off: path 10.23, speed 12 - 10.74, and 0.53 for looking that far aside.
+      {"target 26.6 degrees off", {20, 0}, 9, 8000, 25, 5, -1, false, 88.44f, 5},
       {"opponent first", {20, 0}, 9, 8000, 25, 5, 4, false, 23.6f},
       {"tie in cycle 1 is his kick", {20, 0}, 9, 8000, 25, 1, 1, false, -10000},
       {"goalie 7 cycles later", {20, 0}, 9, 8000, 25, 2, 9, true, 124.6f},
@@ -116,7 +120,7 @@ TEST(SRPDribble, KicksPayThePenaltiesOfDangerReachStaminaAndTheDefenceLine) {
     DribbleScene scene(c.body, c.uniNum, c.stamina, c.lineX, c.goalie);
     std::vector<std::unique_ptr<KickInterceptCalculate>> kicks;
     kicks.push_back(std::make_unique<ControlledKick>(
-        scene.wm->getBody(), c.agentTime, Point(c.body.x + 10, c.body.y),
+        scene.wm->getBody(), c.agentTime, Point(c.body.x + 10, c.body.y + c.targetDy),
         c.oppTime < 0 ? nullptr : scene.opp(), static_cast<unsigned int>(c.oppTime), 50));
     scene.fan.fill(std::move(kicks));
     auto dribble = std::make_unique<ProbeDribble>(scene.wm.get(), &scene.fan);

@@ -29,10 +29,12 @@ class ProbeShoot : public Shoot {
 };
 
 // The agent 0.5 m behind the ball at ballPos, facing +x, every direction seen seenAgo
-// cycles ago, and the opponents' goalie where asked.
+// cycles ago but what a look now towards lookNow (degrees) sees, and the opponents' goalie
+// where asked.
 std::unique_ptr<WorldModel> makeScene(const Point& ballPos, const Point& ballVel = Point(0, 0),
                                       const Point& goalie = Point(NO_GOALIE, 0),
-                                      float goalieDeviation = 3.8f, unsigned int seenAgo = 0) {
+                                      float goalieDeviation = 3.8f, unsigned int seenAgo = 0,
+                                      float lookNow = NAN) {
   support::setAgentConfig(true);
   auto wm = std::make_unique<WorldModel>();
   support::feedRecordedParameters(*wm);
@@ -40,6 +42,11 @@ std::unique_ptr<WorldModel> makeScene(const Point& ballPos, const Point& ballVel
   wm->setBall().setVel().setAsCartesian(ballVel.x, ballVel.y);
   support::markAllViewPartsSeen(*wm);
   for (unsigned int i = 0; i < seenAgo; ++i) wm->updateSeeDeltaCyclesAfterSenseBody();
+  if (!std::isnan(lookNow)) {
+    wm->setBody().setHeadDir(lookNow);
+    wm->updateSeeDeltaCyclesAfterSee();
+    wm->setBody().setHeadDir(0.0f);
+  }
   if (goalie.x != NO_GOALIE) {
     Player& p = support::placeFullPlayer(*wm, TID_OPPONENT, 1, goalie.x, goalie.y);
     p.setGoalie(true);
@@ -65,6 +72,7 @@ TEST(Shoot, PartialWeightsReachTheEndsOfTheirRamps) {
     float deviation;
     unsigned int seenAgo;
     float weight;
+    float lookNow = NAN;
   };
   const Point ball(40, 0);
   const Point none(NO_GOALIE, 0);
@@ -95,11 +103,12 @@ TEST(Shoot, PartialWeightsReachTheEndsOfTheirRamps) {
       {"seen 5 ago", seen, 10, ball, none, 0, 5, 60},
       {"seen 7 ago", seen, 10, ball, none, 0, 7, 40},
       {"seen 8 ago", seen, 10, ball, none, 0, 8, 0},
+      {"upper side seen now: its aim (52.5, 5) at 21 degrees", seen, 18, ball, none, 0, 8, 100, 21},
       {"goalie well placed", seen, 10, ball, {50, 0}, 0.6f, 8, 85},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    auto wm = makeScene(c.ball, Point(0, 0), c.goalie, c.deviation, c.seenAgo);
+    auto wm = makeScene(c.ball, Point(0, 0), c.goalie, c.deviation, c.seenAgo, c.lookNow);
     auto shoot = std::make_unique<Shoot>(wm.get());
     EXPECT_NEAR(c.measure(*shoot, c.target), c.weight, WEIGHT_TOLERANCE);
   }
