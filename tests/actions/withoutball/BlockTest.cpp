@@ -49,6 +49,22 @@ TEST_F(BlockScene, BlocksWhereTheAgentCatchesTheDribbledBallOrNowhere) {
   EXPECT_EQ(action->searchBlock(1.1f, 180), 23u) << "down to a hair below 0";
 }
 
+// From x -35 on the dribbler is taken to run at our goal's centre, before it straight back:
+// the block lies on his way from the ball (y 10) to (-52.5, aim y).
+TEST_F(BlockScene, DeepDribbleRunsAtTheGoalCentre) {
+  const float cases[][2] = {{-35, 0}, {-34.9f, 10}};  // ball x, aim y
+  for (const auto& [ballX, aimY] : cases) {
+    SCOPED_TRACE(ballX);
+    scene(9, {-45, 5}, {ballX, 10}, "play_on");
+    placePlayer(TID_OPPONENT, 9, {ballX - 0.3f, 10});
+    worldModel->updateCurInterCalculate();
+    ASSERT_EQ(action->getValue(), 1000.0f);
+    const Point& p = action->blockPoint;
+    EXPECT_LT(p.x, ballX - 1);
+    EXPECT_NEAR((p.x - ballX) * (aimY - 10) - (p.y - 10) * (-52.5f - ballX), 0, 1e-2f);
+  }
+}
+
 TEST_F(BlockScene, PostsKeepTheBlockNearHomeBehindTheLineOrRefuseIt) {
   // Post, after a block, stamina (thousands), ball x, agent x, block point from the home
   // point, accepted, its x moved to (99: not moved). Our line stands at -20.
@@ -66,7 +82,8 @@ TEST_F(BlockScene, PostsKeepTheBlockNearHomeBehindTheLineOrRefuseIt) {
       {8, 0, 8, 5, -16.4f, 3, 0, 1, 99},      {8, 0, 8, 5.01f, -16.4f, 3, 0, 0, 99},
       {8, 0, 8, 5.01f, -13, 3, 0, 1, 99},     {8, 0, 8, 5, -16.4f, 0, 4.5f, 0, 99},
       {6, 0, 8, 0, -10, -30, 0, 1, -20},      {6, 0, 8, 0, -20, -30, 0, 1, 99},
-      {9, 0, 8, 0, 0, 30, 30, 1, 99},         {1, 0, 8, 0, 0, 10, 0, 1, 0}};
+      {9, 0, 8, 0, 0, 30, 30, 1, 99},         {1, 0, 8, 0, 0, 10, 0, 1, 0},
+      {5, 0, 8, 0, -4.7f, 5, 0, 1, 0}};
   for (const auto& [post, afterBlock, stamina, ballX, x, dx, dy, accepted, movedX] : cases) {
     SCOPED_TRACE(::testing::Message() << post << " " << afterBlock << " " << stamina << " " << ballX
                                       << " " << x << " " << dx << " " << dy);

@@ -25,7 +25,8 @@ TEST_F(GoalieScene, CatchOnlyInsideTheOpenBoxWithinReachAndNotAfterAPass) {
   const float cases[][6] = {
       {-45, 0, -45, 0.8f, 0, 1},   {-37, 0, -36.4f, 0, 0, 0},   {-40, 19, -40, 19.6f, 0, 0},
       {-36, 0, -36.5f, 0, 0, 0},   {-36.5f, 0, -35, 0, 0, 0},   {-45, 0, -45, 0.8f, 1, 0},
-      {-45, 0, -45, 1.201f, 0, 0}, {-45, 0, -45, 1.199f, 0, 1}, {-45, 0, -45, 1.25f, 0, 0}};
+      {-45, 0, -45, 1.201f, 0, 0}, {-45, 0, -45, 1.199f, 0, 1}, {-45, 0, -45, 1.25f, 0, 0},
+      {-40, 19.5f, -40, 19, 0, 1}, {-40, 19.7f, -40, 19, 0, 0}};
   for (const auto& [gx, gy, bx, by, afterPass, catches] : cases) {
     SCOPED_TRACE(::testing::Message() << gx << "," << gy << " " << bx << "," << by << afterPass);
     placeGoalie({gx, gy}, 30);
@@ -67,6 +68,19 @@ TEST_F(GoalieScene, SearchesStopAtTheirBounds) {
   for (int i = 31; i < 70; ++i) {
     EXPECT_EQ(action.getCandidateTime(i), action.getCandidateTime(i - 1) + 1.0f) << i;
   }
+}
+
+// A ball resting 2.56 m along the body's direction, 110 degrees: the dash line crosses the
+// ball's line there, 110 degrees across its way (0 at rest), which narrows the reach of
+// 1.2 + 0.3 + 0.12 × 2.56 by only 0.2 × cos 110, to 1.739. After a dash of 0.6 and a cycle's
+// coasting of 0.24 the goalie is 1.72 from the ball: its first candidate, at 2.5 cycles.
+TEST_F(GoalieScene, AcrossTheBallsWayTheReachNarrowsALittle) {
+  placeGoalie({-48, 0}, 110);
+  const Vector ahead = support::polar(2.56f, 110);
+  placeBall({-48 + ahead.getX(), ahead.getY()});
+  GoalieIntercept action(worldModel.get());
+  action.getValue();
+  EXPECT_EQ(action.getCandidateTime(0), 2.5f);
 }
 
 TEST_F(GoalieScene, NoCandidateGivesNoValueAndNoCommand) {

@@ -90,16 +90,25 @@ TEST_F(GoalieScene, AngleModeWorkedExampleThroughItsLogLines) {
   }
   EXPECT_EQ(countLines(log, "goalieHomePoint 3 : ") + countLines(log, "goalieHomePoint 7 : "), 0u);
   EXPECT_NEAR(action.getMidAngleLineDir(), -107.9f, 0.05f);
+  // The scene mirrored in the x axis gives the mirrored point.
+  const Point home = action.getGoalieHomePoint();
+  placeGoalie({-50, -5.5f}, -90);
+  placeBall({-45, -25});
+  GoaliePositioning mirrored(worldModel.get());
+  mirrored.setGoalieParams();
+  EXPECT_NEAR(mirrored.getGoalieHomePoint().getDistance({home.x, -home.y}), 0, POINT_TOLERANCE);
 }
 
 TEST_F(GoalieScene, AngleModeDepthByModeSwitchAndDeadZones) {
   const char* modes[] = {"play_on", "penalty_setup_r", "kick_in_l"};
-  // Mode, "LatestTrick", goalie x, y, ball x, y, home x, y. The last: a set play snaps the
-  // shot at the post to the goalie, whose depth is floored.
+  // Mode, "LatestTrick", goalie x, y, ball x, y, home x, y. A set play snaps the shot at
+  // the post to the goalie, whose depth is floored; the bisector from (-30, -30) meets the
+  // depth line below -6, and y -6 at x -48.64.
   const float cases[][8] = {
       {1, 0, -47, 0, -40, 0, -47, 0},       {1, 1, -47, 0, 10, 0, -40, 0},
       {0, 1, -47, 0, 10, 0, -32, 0},        {0, 1, -47, 0, -3, 0, -47, 0},
-      {0, 0, -46.5f, 0, -30, 0, -46.5f, 0}, {2, 0, -50.8f, 6, -45, 25, -50.5f, 6}};
+      {0, 0, -46.5f, 0, -30, 0, -46.5f, 0}, {2, 0, -50.8f, 6, -45, 25, -50.5f, 6},
+      {0, 0, -47, 0, -30, -30, -48.64f, -6}};
   for (const auto& [mode, trick, gx, gy, bx, by, hx, hy] : cases) {
     SCOPED_TRACE(::testing::Message() << mode << " " << gx << " " << bx);
     referee(modes[int(mode)]);
@@ -128,12 +137,17 @@ TEST_F(GoalieScene, ShotSimulationRunsTowardsLargerXAndSnapsToTheGoalie) {
 
 TEST(GoaliePositioningTolerance, ArrivalToleranceByBallStaminaAndMode) {
   // Ball distance, stamina, play mode, tolerance.
-  const float cases[][4] = {
-      {10, 3000, PM_PLAY_ON, 0.08f},          {15, 3000, PM_PLAY_ON, 0.08f},
-      {25, 3000, PM_PLAY_ON, 0.79f},          {35, 3000, PM_PLAY_ON, 1.5f},
-      {40, 3000, PM_PLAY_ON, 1.5f},           {40, 1500, PM_PLAY_ON, 3.36f},
-      {10, 3000, PM_OPP_GOAL_KICK, 1.656f},   {10, 1999, PM_OPP_GOAL_KICK, 3.5472f},
-      {40, 1500, PM_OUR_PENALTY_SETUP, 0.2f}, {10, 3000, PM_OPP_PENALTY_READY, 0.2f}};
+  const float cases[][4] = {{10, 3000, PM_PLAY_ON, 0.08f},
+                            {15, 3000, PM_PLAY_ON, 0.08f},
+                            {25, 3000, PM_PLAY_ON, 0.79f},
+                            {35, 3000, PM_PLAY_ON, 1.5f},
+                            {40, 3000, PM_PLAY_ON, 1.5f},
+                            {40, 1500, PM_PLAY_ON, 3.36f},
+                            {10, 3000, PM_OPP_GOAL_KICK, 1.656f},
+                            {10, 1999, PM_OPP_GOAL_KICK, 3.5472f},
+                            {40, 1500, PM_OUR_PENALTY_SETUP, 0.2f},
+                            {10, 3000, PM_OPP_PENALTY_READY, 0.2f},
+                            {40, 2000, PM_PLAY_ON, 1.5f}};
   for (const auto& [ballDist, stamina, mode, tolerance] : cases) {
     EXPECT_NEAR(GoaliePositioning::getArrivalTolerance(ballDist, stamina, PlayMode(mode)),
                 tolerance, 1e-4f)

@@ -77,6 +77,35 @@ TEST_F(InterceptScene, WaitPlansWinInReachAndGainFivePerCycleOfLeadOverTheFirstO
   EXPECT_NE(commandAs<TurnCommand>(intercept.getCommand()), nullptr);
 }
 
+// The kickable distance is 1.085 and a dash from rest moves 0.6, then 0.24 coasting.
+TEST_F(InterceptScene, WaitingDashingAndTurningSearchesAtTheirEdges) {
+  // Waiting needs the ball 0.15 inside it; the 4 plans wait 0 to 3 cycles.
+  for (const auto& [ballDist, waits] : {std::pair{0.93f, 4}, {0.94f, 0}}) {
+    scene(ballDist, 0);
+    ProbeIntercept intercept(worldModel.get());
+    intercept.getValue();
+    EXPECT_EQ(std::count(intercept.planKind, intercept.planKind + intercept.planCount,
+                         Intercept::PK_WAIT),
+              waits)
+        << ballDist;
+  }
+  // A resting ball 1.76 m ahead lies on the dash's own line, so the reach widens by half of
+  // 7 % of 1.76 only: 1.146. The first plan dashes once and coasts a cycle to 0.92 from the
+  // ball, scoring 10 × (1.085 - 0.92) less 1 + 0.5 cycles.
+  scene(1.76f, 0);
+  ProbeIntercept dashing(worldModel.get());
+  dashing.getValue();
+  EXPECT_NEAR(dashing.planScore[dashing.firstOf(Intercept::PK_DASH)], -0.85f, TOLERANCE);
+  // Running at 1 m a cycle the agent turns at most 179 / 6 degrees: a ball 3 m behind has
+  // plans that turn twice, none that turn once.
+  scene(3.0f, 180);
+  worldModel->setBody().setVel() = support::polar(1.0f, 0);
+  ProbeIntercept turning(worldModel.get());
+  turning.getValue();
+  EXPECT_EQ(turning.firstOf(Intercept::PK_TURN_DASH), turning.planCount);
+  EXPECT_LT(turning.firstOf(Intercept::PK_TURN2_DASH), turning.planCount);
+}
+
 TEST_F(InterceptScene, BelowStamina1400TheDashesTakeStaminaIncMaxForwardAndHalfOfItBackward) {
   // Stamina, ball direction, plan kind (1 forward, 2 backward), full power, share of
   // stamina_inc_max.

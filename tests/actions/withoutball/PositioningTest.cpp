@@ -109,7 +109,7 @@ TEST_F(PositioningScene, TeammateLimitsCountTheDeepestFieldPlayers) {
 }
 
 // play_on, the body at (0, 0). The power shows in the dash towards a far target faced; the
-// final direction in the turn of a body facing +x, 0.5 m short of the target (0.5, 0).
+// final direction in the turn of a body facing a target 0.5 m ahead, (0.5, 0) or (0, 0.5).
 TEST_F(PositioningScene, DashPowerAndFinalDirectionByPostBallTargetAndStamina) {
   // Uniform, body direction, stamina, ball x, y, target x, y, 1 dash or 0 turn, power or moment.
   const float cases[][9] = {
@@ -128,6 +128,7 @@ TEST_F(PositioningScene, DashPowerAndFinalDirectionByPostBallTargetAndStamina) {
       {7, 0, 8000, 0, -1, 0.5f, 0, 0, 180},   {7, 0, 8000, 0, 16, 0.5f, 0, 0, 135},
       {6, 0, 8000, 0, 13, 0.5f, 0, 0, 90},    {5, 0, 8000, 0, 13, 0.5f, 0, 0, 180},
       {5, 0, 8000, 10, 13, 0.5f, 0, 0, 0},    {10, 0, 8000, 0, 13, 0.5f, 0, 0, 0},
+      {3, 90, 8000, 0, 13, 0, 0.5f, 0, -90},
   };
   referee("play_on");
   for (const auto& [uniNum, bodyDir, stamina, ballX, ballY, x, y, dash, value] : cases) {

@@ -45,6 +45,7 @@ TEST_F(TackleScene, RefusesInLadderOrderAndTacklesBackwardsFacingItsOwnHalfOrWit
       {HELD, DT_NONE, 0.5f, 0, 0, "TACKLE : penalty AD_MIN_VALUE", 0},
       {BS_KICKABLE_TMM_OPP, DT_NONE, 0.5f, 0, 0, OTHER, 0},
       {HELD, DT_NONE, 0.5f, 84.9f, 180, "Prob : 0.00", -100},
+      {HELD, DT_NONE, 0.5f, 85, 180, "Prob : 0.00", -100},
       {HELD, DT_NONE, 0.5f, 85.1f, 0, OTHER, 0},
       {HELD, DT_NONE, 0.1f, 180, 0, OTHER, 0},
       {FREE, DT_DRIBBLE_INTERCEPT, 0.5f, 0, 0, DRIBBLED, 0},
