@@ -40,9 +40,11 @@ class ScriptedTask : public Task {
     changePlayerCommandReady = changeTo > 0;
     return runs;
   }
+  void informOppChangePlayerType(unsigned int playerNum) override { informed = playerNum; }
   bool runs;
   int changeTo;
   int executions = 0;
+  unsigned int informed = 0;
 };
 
 class ProbeCoach : public AdvancedCoach {
@@ -102,6 +104,7 @@ TEST(AdvancedCoach, FreeFormFollowsThePlayOnWaitTheSendPeriodAndTheQuota) {
       {"wait not over", true, 2, 100, wait2 + "(freeform_send_period 10)", 0, false},
       {"remainder above wait", true, 9, 100, wait2 + "(freeform_send_period 10)", 0, false},
       {"remainder within wait", true, 11, 100, wait2 + "(freeform_send_period 10)", 0, true},
+      {"remainder at the wait", true, 12, 100, wait2 + "(freeform_send_period 10)", 0, true},
       {"send period 0", true, 3, 100, wait2 + "(freeform_send_period 0)", 0, true},
       {"no send period", true, 11, 100, wait2, 0, false},
   };
@@ -149,6 +152,23 @@ TEST(AdvancedCoach, BurstIsDispatchedInArrivalOrderThenDecidedOnce) {
   EXPECT_EQ(coach->getWorldModel().getPlayOnPastCycles(), 1u);
   EXPECT_EQ(coach->getWorldModel().getPlayMode(), PM_PLAY_ON);
   EXPECT_EQ(probe.executions, 1);
+}
+
+TEST(AdvancedCoach, AnOpponentsTypeChangeIsToldToTheTasksByItsNumber) {
+  // The message and the number the tasks are told, 0 for none.
+  const std::pair<const char*, unsigned int> cases[] = {{"(change_player_type 11)", 11},
+                                                        {"(change_player_type 1)", 1},
+                                                        {"(change_player_type 12)", 0},
+                                                        {"(change_player_type 0)", 0},
+                                                        {"(change_player_type 4 3)", 0}};
+  for (const auto& [message, informed] : cases) {
+    SCOPED_TRACE(message);
+    ScratchDirectory directory;
+    auto coach = makeCoach(directory);
+    const ScriptedTask& probe = coach->addScripted(true, 0);
+    coach->burst({message});
+    EXPECT_EQ(probe.informed, informed);
+  }
 }
 
 // The server reads only the first command of a coach's datagram and answers each in turn.

@@ -64,23 +64,31 @@ TEST(OppTypes, TurnsExcludeTypesOnceNoticedAndTypesKnown) {
     bool notified, withTypes;
     const char* marks;
     const char* message;
+    int number = 3;
   };
   const Case cases[] = {{"not notified", false, true, "YNNNNNN", ""},
                         {"notified", true, true, "NYNNNYN", "(T 00100000000)"},
-                        {"types not received", true, false, "YYYYYYY", ""}};
+                        {"types not received", true, false, "YYYYYYY", ""},
+                        {"number 11 notified", true, true, "NYNNNYN", "(T 00000000001)", 11}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Scene scene(c.withTypes);
     scene.oppTypes.informOppChangePlayerType(1);
-    if (c.notified) scene.oppTypes.informOppChangePlayerType(3);
+    if (c.notified) scene.oppTypes.informOppChangePlayerType(c.number);
     const std::string goalie = "((p \"Rival\" 1 goalie) 50 0 0 0 0 0)";
-    scene.step(goalie + player("Rival", 3, 20, 5, 0.3f, 0));
-    scene.step(goalie + player("Rival", 3, 20, 5, 0.3f, 0));
-    scene.step(goalie + player("Rival", 3, 20, 5, 0.3f, 85));
-    EXPECT_EQ(scene.marks(2), c.marks);
+    scene.step(goalie + player("Rival", c.number, 20, 5, 0.3f, 0));
+    scene.step(goalie + player("Rival", c.number, 20, 5, 0.3f, 0));
+    scene.step(goalie + player("Rival", c.number, 20, 5, 0.3f, 85));
+    EXPECT_EQ(scene.marks(c.number - 1), c.marks);
     EXPECT_EQ(scene.oppTypes.getFreeFormString(), c.message);
     EXPECT_EQ(scene.marks(0), c.withTypes ? "YNNNNNN" : "YYYYYYY");
   }
+  // Type 5 turns 85 at 0.3 with a moment of 189.8, within a maximal one: each such turn
+  // after another closes a fifth of the gap to 100, from 0 to 20, then to 36.
+  Scene scene;
+  scene.oppTypes.informOppChangePlayerType(3);
+  for (const float body : {0, 0, 85, 170, 255}) scene.step(player("Rival", 3, 20, 5, 0.3f, body));
+  EXPECT_FLOAT_EQ(scene.oppTypes.getScore(2, 5), 36.0f);
 }
 
 // Dash: from rest to 0.3 per cycle along the body needs power 0.3 / decay / dash power
@@ -92,6 +100,8 @@ TEST(OppTypes, DashesAndKicksGiveEvidenceInPlayOnOnly) {
   const std::string still = player("Rival", 4, 20, 5, 0, 0);
   const std::string near = player("Rival", 4, -0.5f, 0, 0, 0);
   const std::string teammate = player("Tovren", 6, 0, 0.5f, 0, 0);
+  // At the widest reach with the ball, type 2's: 0.792947 + 0.3 + 0.085.
+  const std::string edge = "((p \"Rival\" 7) 0 1.17794704 0 0 0 0)";
   struct Case {
     const char* name;
     bool playOn;
@@ -104,6 +114,7 @@ TEST(OppTypes, DashesAndKicksGiveEvidenceInPlayOnOnly) {
       {"dash before kick-off", false, still, player("Rival", 4, 20, 5, 0.3f, 0), rest, "YYYYYYY"},
       {"sole kicker", true, near, near, kicked, "YNYNYYY"},
       {"kicker and teammate", true, near + teammate, near + teammate, kicked, "YYYYYYY"},
+      {"kicker and another at reach", true, near + edge, near + edge, kicked, "YYYYYYY"},
       {"only a teammate", true, still + teammate, still + teammate, kicked, "YYYYYYY"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -219,6 +219,7 @@ TEST(OurTypes, OneCommandARunForTheLowestUniformSeenNotSentAndNotOfThatTypeAlrea
                                      : run < c.sevenFrom ? "abcdefhijk"
                                                          : "abcdefghijk");
       sent += command ? std::to_string(command->getUniformNum()) + " " : "- ";
+      EXPECT_FALSE(coach.ourTypes->hasChangePlayerCommand()) << "a sent change is no longer ready";
       if (command) ++perType[command->getPlayerType()];
     }
     EXPECT_EQ(sent, c.sent);

@@ -59,6 +59,8 @@ TEST(TypeInfo, DashPowerRangesAndSidewaysLimit) {
       {"backward maximal", Point(-0.24f, 0.0f), Point(0, 0), 0.0f, 2, true},
       {"sideways left", Point(0.0f, 0.25f * 0.4f), Point(0, 0), 0.0f, 2, false},
       {"sideways right judged by power", Point(0.24f, -0.4f * 0.4f), Point(0, 0), 0.0f, 2, true},
+      {"sideways right too strong", Point(0.24f * 1.32f, -0.4f * 0.4f), Point(0, 0), 0.0f, 0,
+       false},
       {"faster than the maximum", Point(1.1f, 0.0f), Point(0, 0), 0.0f, 0, true},
       {"started faster than the maximum", Point(0.0f, 0.0f), Point(1.1f, 0), 0.0f, 0, false},
   };
@@ -78,6 +80,7 @@ TEST(TypeInfo, KickNeedsReachAndPowerWithinTheOpponentsNoise) {
     float ballX, kick, minPower;
     Side side;
     int able;
+    const char* randFactor = "2";  // kick_rand_factor_r, the opponents' for the left coach
   };
   const Case cases[] = {
       {"full power", 0.385f, 2.69f, -100.0f, SI_LEFT, 2},
@@ -87,11 +90,14 @@ TEST(TypeInfo, KickNeedsReachAndPowerWithinTheOpponentsNoise) {
       {"no kick", 0.385f, 0.0f, -100.0f, SI_LEFT, 2},
       {"no kick below the least power", 0.385f, 0.0f, 10.0f, SI_LEFT, 0},
       {"noise longer than the kick", 0.385f, 0.01f, 10.0f, SI_LEFT, 0},
+      // Noise 2 × sqrt 2 beyond the kick: the kick is taken as it is, power 100.7.
+      {"noise longer than a kick just above full power", 0.385f, 2.72f, 10.0f, SI_LEFT, 1, "20"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     ConfigGroup params = serverParams();
     params.add("minpower", std::to_string(c.minPower));
+    params.add("kick_rand_factor_r", c.randFactor);
     EXPECT_EQ(info.isAbleToKick(Point(10, 5), Point(10, 5 + c.ballX), 90.0f, Point(c.kick, 0),
                                 c.side, params),
               c.able);
