@@ -64,6 +64,7 @@ TEST_F(AdvancedAgentScene, BodyDecisionFollowsPlayModeGoalieRoleAndBall) {
       {"goalie far from the ball", 1, {-50, 0}, 25, "play_on", VPM_NONE, DT_NONE, false, GOALIE},
       {"goalie with the ball", 1, {-50, 0}, 0.5f, "play_on", VPM_NONE, DT_NONE, false, GOALIE},
       {"kickable ball", 9, {10, 0}, 0.5f, "play_on", VPM_NONE, DT_NONE, false, WITH_BALL},
+      {"number 11's ball", 11, {10, 0}, 0.5f, "play_on", VPM_NONE, DT_NONE, false, WITH_BALL},
       {"ball far", 9, {10, 0}, 20, "play_on", VPM_NONE, DT_NONE, false, WITHOUT_BALL},
       {"shared ball after a dribble",
        9,

@@ -98,6 +98,12 @@ TEST(BodyDecision, ChoosesTheStrictlyBestWeightedValueAmongTheEnabledActions) {
     }
     EXPECT_EQ(decision.flags.beforePass, c.expected >= 0);
   }
+  // A win at once ends the weighing: the actions after it are not even valued.
+  TestDecision decision;
+  decision.add(1000, 2);
+  const StandInAction& later = decision.add(9000, 0);
+  decision.decide(0);
+  EXPECT_EQ(later.asked, 0);
 }
 
 TEST(BodyDecision, ALaterQuickDecisionReusesTheValuesMeasuredInTheCycle) {

@@ -64,7 +64,7 @@ class GroupWorksScene : public support::PositioningScene {
     groupWorks = std::make_unique<ProbeGroupWorks>(worldModel.get(), flags, mode, *positioning);
   }
   // Comma-separated: "T8 x y [deviation]" a teammate (no number: one not identified),
-  // "O5 x y" an opponent, "A x y" the agent, "B deviation" the ball's deviation. Players
+  // "O5 x y" an opponent, "A x y [valid deviation]" the agent, "B deviation" the ball's. Players
   // are valid; their deviation (0.5 unless given) is the one the rules read. Positions
   // are taken from the origin.
   void place(const std::string& text, const Point& origin = {0, 0}) {
@@ -80,11 +80,14 @@ class GroupWorksScene : public support::PositioningScene {
         worldModel->setBall().setPosDeviation(x);
         continue;
       }
-      in >> y >> deviation;
+      in >> y;
+      const bool deviationGiven = static_cast<bool>(in >> deviation);
       x += origin.x;
       y += origin.y;
       if (tag == "A") {
         moveAgent({x, y});
+        // The agent's place known no better than this.
+        if (deviationGiven) worldModel->setBody().setValidPosDeviation(deviation);
         continue;
       }
       const TeamId team = tag[0] == 'T' ? TID_TEAMMATE : TID_OPPONENT;
@@ -164,6 +167,7 @@ TEST_F(GroupWorksScene, ResetRulesThenSetRulesChooseWhoGoesForTheBall) {
       {"beaten by 10.0",      6, {7, 1, 1}, "O5 1 0, T7 -20 0, T8 -10 0",   {7, 1, 1}, ""},
       {"beaten by 10.5",      6, {7, 1, 1}, "O5 1 0, T7 -20 0, T8 -9.5 0",  {8, 1, 1}, "R4.1 S3.1"},
       {"mate after opponent", 6, {0, 0, 0}, "O5 1 0, T8 -2 0",              {8, 1, 1}, "S3.1"},
+      {"agent lost but nearer", 6, {0, 0, 0}, "O5 1 0, T8 -10 0, A -2 0 999", {6, 1, 1}, "S3.1"},
       {"lower post in time",  6, {0, 0, 0}, "T3 -2 0, T7 0 3, O5 0 -3",     {7, 0, 1}, "S2.1"},
       {"lower post late",     6, {0, 0, 0}, "T3 -2 0, T7 0 2.5, O5 0 -2.5", {3, 0, 1}, "S2.1"},
       {"unknown mate: me",    6, {0, 0, 0}, "A -2 0, T3 0 -2.5, T 0 3",     {6, 0, 0}, "S2.2"},
@@ -241,7 +245,9 @@ TEST_F(GroupWorksScene, ARoutineMessageIsTakenWhenTheAgentCannotCheckBetter) {
   } cases[] = {
       {"the chaser gives up", {7, 0, 0}, 1, 1, 7, 0, {0, 0, 1}},
       {"another's 0 is no claim", {7, 0, 1}, 1, 1, 5, 0, {7, 0, 1}},
+      {"the agent's own message", {7, 0, 0}, 1, 1, 6, 0, {0, 0, 1}},
       {"the agent's own number", {7, 0, 0}, 1, 1, 5, 6, {6, 0, 1}},
+      {"number 11, unseen", {7, 0, 0}, 1, 1, 5, 11, {11, 0, 1}},
       {"the agent's own block code", {7, 0, 0}, 1, 1, 5, 17, {6, 1, 1}},
       {"both well known", {7, 0, 0}, 1.5f, 1, 5, 9, {7, 0, 0}},
       {"both known to 2.0", {7, 0, 0}, 2, 2, 5, 9, {7, 0, 0}},
@@ -311,6 +317,7 @@ TEST_F(GroupWorksScene, WithoutTheBallTheAgreementTheBallStatusAndThePostChooseT
       {"chaser, opponent's ball", 9, ME, 0, 0, 0, 2, 1, {}, {-10, 0}, B},
       {"forward chaser, contested ball", 9, ME, 0, 0, 0, 11, 1, {}, {-10, 0}, I},
       {"back chaser, contested ball", 4, ME, 0, 0, 0, 11, 1, {}, {-10, 0}, B},
+      {"post 5 chaser, contested ball", 5, ME, 0, 0, 0, 11, 1, {}, {-10, 0}, B},
       {"post 8 chaser, both reach it", 8, ME, 0, 0, 0, 13, 1, {}, {}, B},
       {"post 6 chaser, both reach it", 6, ME, 0, 0, 0, 13, 1, {}, {}, I},
       {"free ball for the agent", 9, 2, 0, 0, 0, 10, 1, {}, {}, I},

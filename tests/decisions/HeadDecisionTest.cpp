@@ -30,6 +30,9 @@ class HeadDecisionTest : public ::testing::Test {
     agent = support::makeAgent(directory, {"--offline-player"});
     worldModel = agent->worldModel.get();
     support::feedRecordedParameters(*worldModel);
+    // Number 9: the agent stands among its teammates, but is no object of its own view.
+    worldModel->setBody().setUniNum(9);
+    worldModel->replaceBodyInPlayersList(9);
     // The last see 60 ms into the cycle: a normal look stays normal, a careful one narrow.
     agent->setSeeReceiveMS(60 + 150);
     placeAgent(Point(0, 0));

@@ -253,8 +253,9 @@ TEST_F(NonPlayOnDecisionScene,
        {"kick_in_l", 100, 40, 8000, 0, 1, WAIT},     {"kick_in_l", 100, 40, 7998.9f, 0, 0, WAIT},
        {"kick_in_l", 100, 40, 7999, 8, 0, NOW},      {"kick_in_l", 100, 40, 8000, 7, 0, WAIT},
        {"kick_in_l", 200, 197, 0, 7, 0, WAIT},       {"kick_off_l", 200, 198, 0, 7, 1, NOW},
-       {"kick_in_l", 100, 97, 0, 7, 0, WAIT},        {"corner_kick_l", 100, 98, 0, 7, 1, NOW},
-       {"offside_r", 100, 30, 8000, 0, 0, WAIT},     {"back_pass_r", 100, 0, 0, 7, 1, NOW}};
+       {"kick_off_l", 0, 198, 0, 7, 1, NOW},         {"kick_in_l", 100, 97, 0, 7, 0, WAIT},
+       {"corner_kick_l", 100, 98, 0, 7, 1, NOW},     {"offside_r", 100, 30, 8000, 0, 0, WAIT},
+       {"back_pass_r", 100, 0, 0, 7, 1, NOW}};
   placePlayer(TID_TEAMMATE, 7, {5, 5});
   placePlayer(TID_TEAMMATE, 8, {5, -5});
   worldModel->setFullPlayer(TID_TEAMMATE, 7).setValidPosDeviation(8);

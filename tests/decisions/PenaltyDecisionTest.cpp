@@ -75,6 +75,7 @@ TEST_F(PenaltyScene, OnlyTheKickerPlaysOurKickAndOnlyTheGoalieTheirs) {
     std::vector<int> valued;
     DecideType type;
     const char* command;  // its start
+    bool mateAtBall = false;
   } cases[] = {
       // Dribble 4, safe dribble 5, shoot 6; the kicker's interception is that of its
       // without-ball decision (tackle 0, intercept 5).
@@ -84,12 +85,18 @@ TEST_F(PenaltyScene, OnlyTheKickerPlaysOurKickAndOnlyTheGoalieTheirs) {
       {"penalty_ready_l", 7, 42, 0, {}, DT_NONE, ""},
       // Catch 0, positioning 1, goalie intercept 2: sent, but nothing decided.
       {"penalty_ready_r", 1, -50, 0, {0, 2}, DT_NONE, "(dash "},
+      // Catch 0 and, with a teammate first at the ball, positioning 1.
+      {"penalty_ready_r", 1, -50, 0, {0, 1}, DT_NONE, "(turn ", true},
       {"penalty_ready_r", 3, 0, 0, {}, DT_NONE, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.call << " number " << c.uniNum << " at " << c.x);
     const float ballX = c.call[14] == 'l' ? 42.5f : -42.5f;
     PenaltyDecision& penalty = this->penalty(c.call, c.uniNum, {c.x, 0}, {ballX, 0});
+    if (c.mateAtBall) {
+      placePlayer(TID_TEAMMATE, 3, {ballX + 0.5f, 0});
+      predict();
+    }
     EXPECT_EQ(penalty.decide(c.level, DT_NONE), c.type);
     EXPECT_EQ(valued(), c.valued);
     EXPECT_EQ(command().substr(0, 6), c.command);

@@ -162,6 +162,7 @@ TEST_F(SayDecisionTest, ListensToOneTeammateNumberedOneToEleven) {
   } cases[] = {
       {"asked", 4, 2, true, 4},
       {"asked by a block code", 15, 2, true, 4},
+      {"asked by number 11's block code", 22, 2, true, 11},
       {"asked beyond the codes: ignored", 23, 0, true, 3},
       {"the interceptor", 0, 2, true, 2},
       {"the blocker", 0, 15, true, 4},
