@@ -135,14 +135,22 @@ TEST(Shoot, CatchWeightFollowsWhereTheShotIsFirstReached) {
     const char* name;
     Point opponent;  // x 0: nobody
     float weight;
-  } cases[] = {{"nobody", {0, 0}, 100}, {"in front", {46, 0}, 0}, {"behind", {53.6f, 0}, 80}};
+    Point ball = {40, 0};
+    int target = Shoot::MIDDLE_TARGET;
+  } cases[] = {{"nobody", {0, 0}, 100},
+               {"in front", {46, 0}, 0},
+               {"behind", {53.6f, 0}, 80},
+               // Kicked along the goal line to the upper post and met on the line.
+               {"on the goal line", {52.5f, 3}, 80, {52.5f, 0}, Shoot::TARGETS_NUM - 1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    auto wm = makeScene({40, 0});
-    if (c.opponent.x != 0) support::placeFullPlayer(*wm, TID_OPPONENT, 4, c.opponent.x, 0);
+    auto wm = makeScene(c.ball);
+    if (c.opponent.x != 0) {
+      support::placeFullPlayer(*wm, TID_OPPONENT, 4, c.opponent.x, c.opponent.y);
+    }
     auto shoot = std::make_unique<Shoot>(wm.get());
-    ASSERT_TRUE(shoot->getFastest(Shoot::MIDDLE_TARGET));
-    EXPECT_EQ(shoot->getCatchWeight(Shoot::MIDDLE_TARGET), c.weight);
+    ASSERT_TRUE(shoot->getFastest(c.target));
+    EXPECT_EQ(shoot->getCatchWeight(c.target), c.weight);
   }
 }
 
