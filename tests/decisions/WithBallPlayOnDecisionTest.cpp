@@ -115,7 +115,10 @@ TEST_F(WithBallScene, ThePassAndTheSafeDribbleTakeTheQuickGroupsAfterLevelZero) 
 }
 
 TEST_F(WithBallScene, LateDecisionsReuseThePassAndTheSafeDribbleOfTheCycle) {
-  // From the repository's own files, neutral: the dribble (135) beats the pass (41).
+  // Neutral weights: the dribble (135) beats the pass (41).
+  const char* const neutral = "0 1 1";
+  writeWeights({neutral, neutral, neutral, neutral, neutral, neutral});
+  support::WorkingDirectory inside(directory.path());
   WithBallPlayOnDecision decision(worldModel.get(), flags, mode);
   EXPECT_EQ(decision.getLastWithBallDecide(), DT_NONE);
   // Quick level, a new cycle before it, the actions valued or weighed.
