@@ -23,6 +23,12 @@ two at a time:
     cp -r Configs /tmp/variant && $EDITOR /tmp/variant/DecidingWeights.conf
     scripts/match.py --variant /tmp/variant --matches 20 --cycles 1000 --jobs 2
 
+The shipped weights against the neutral ones they replaced (Alpha 0 in [Pass] and
+[QuickPass]), the measurement that kept them, ten at a time:
+
+    cp -r Configs /tmp/neutral && $EDITOR /tmp/neutral/DecidingWeights.conf
+    scripts/match.py --baseline /tmp/neutral --matches 160 --cycles 1000 --jobs 10
+
 Exit status 0 when every match was played, 1 when a team did not connect, a process
 died or an option was wrong (the outputs of the failed match are kept and named),
 130 after Ctrl-C. Every process started is stopped on the way out.
