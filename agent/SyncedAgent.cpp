@@ -434,8 +434,14 @@ bool SyncedAgent::synchronize() {
   return true;
 }
 
-void SyncedAgent::appendText(std::string& text, const std::unique_ptr<Command>& command) {
-  if (command) text += command->toString();
+void SyncedAgent::appendText(std::string& text, const std::unique_ptr<Command>& command) const {
+  if (!command) return;
+  if (command->getKind() == CK_DASH &&
+      worldModel->getBody().getCommandLimits().isBackDashByDirection()) {
+    text += static_cast<const DashCommand&>(*command).toStringByDirection();
+    return;
+  }
+  text += command->toString();
 }
 
 void SyncedAgent::sendText(const std::string& text) {

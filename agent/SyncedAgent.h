@@ -120,8 +120,9 @@ class SyncedAgent : public BasicAgent {
   void logFallbackOnce(const std::string& subject, float fallback) const;
   // True when commands not yet sent are late for the cycle.
   bool isEmergency() const;
-  // Appends the text of a command, if there is one.
-  static void appendText(std::string& text, const std::unique_ptr<Command>& command);
+  // Appends the text of a command, if there is one, in the form the server obeys: a
+  // backward dash goes out by its direction where negative powers are clamped away.
+  void appendText(std::string& text, const std::unique_ptr<Command>& command) const;
   // Sends the text as one datagram and logs it; an empty text sends nothing.
   void sendText(const std::string& text);
 

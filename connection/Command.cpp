@@ -74,6 +74,13 @@ std::string DashCommand::toString() const {
   return text.str();
 }
 
+std::string DashCommand::toStringByDirection() const {
+  if (!(power < 0.0f)) return DashCommand(std::fabs(power)).toString();
+  CommandText text;
+  text << "(dash " << -power << " " << 180.0f << ")";
+  return text.str();
+}
+
 std::unique_ptr<Command> DashCommand::clone() const { return std::make_unique<DashCommand>(*this); }
 
 KickCommand::KickCommand(float power, float direction) : power(power), direction(direction) {}

@@ -66,6 +66,9 @@ class DashCommand : public Command {
   float getPower() const { return power; }
   void setPower(float value) { power = value; }
   std::string toString() const override;
+  // The text for a server that clamps negative powers away: a backward dash as its
+  // size at 180 degrees, and a power of -0 as 0.
+  std::string toStringByDirection() const;
   std::unique_ptr<Command> clone() const override;
 
  private:

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 
 namespace tovren {
 
@@ -119,6 +120,14 @@ float ConfigValue::readFloat(int i) const {
   if (end != text.c_str() && *end == '\0' && std::isfinite(number)) return number;
   if (origin.empty()) return (*this)[i].asFloat();
   refuse("\"" + text + "\" is not a number");
+}
+
+float ConfigValue::readFloat(float low, float high) const {
+  const float number = readFloat();
+  if (number >= low && number <= high) return number;
+  std::ostringstream range;
+  range << low << " and " << high;
+  refuse("\"" + value + "\" is not between " + range.str());
 }
 
 bool ConfigValue::readBool() const {

@@ -36,6 +36,8 @@ class ConfigValue {
   // readInt() for a number that must lie in low..high (both taken).
   int readInt(int low, int high) const;
   float readFloat(int i = 0) const;
+  // readFloat() for the first token, a number that must lie in low..high (both taken).
+  float readFloat(float low, float high) const;
   bool readBool() const;
   // Throws a UserError naming the value's origin and what is wrong with it; a value
   // written by code is the program's own, so there it stops as an assertion.

@@ -17,13 +17,42 @@ namespace {
 constexpr unsigned int MAX_SEEN_FLAGS = 53;
 constexpr unsigned int MAX_SEEN_LINES = 4;
 
+struct LimitKey {
+  const char* configKey;
+  const char* serverKey;
+  float CommandLimits::*field;
+};
+
+const LimitKey kLimitKeys[] = {
+    {"MinDashPower", "min_dash_power", &CommandLimits::minDashPower},
+    {"BackDashRate", "back_dash_rate", &CommandLimits::backDashRate},
+    {"MaxBackTacklePower", "max_back_tackle_power", &CommandLimits::maxBackTacklePower},
+    {"MinCatchAngle", "min_catch_angle", &CommandLimits::minCatchAngle},
+    {"MaxCatchAngle", "max_catch_angle", &CommandLimits::maxCatchAngle},
+};
+
 }  // namespace
+
+void CommandLimits::setByConfig(const ConfigGroup& group) {
+  for (const LimitKey& key : kLimitKeys) {
+    if (group.has(key.configKey)) this->*key.field = group[key.configKey].asFloat();
+  }
+}
+
+void CommandLimits::setByServerParam(const ConfigGroup& serverParam) {
+  for (const LimitKey& key : kLimitKeys) {
+    if (serverParam.has(key.serverKey)) this->*key.field = serverParam[key.serverKey].asFloat();
+  }
+  // The server takes no dash faster backward than forward.
+  backDashRate = std::clamp(backDashRate, 0.0f, 1.0f);
+}
 
 Body::Body() : Player(PLM_FULL) {}
 
 void Body::setServerParamVars(const ConfigGroup& serverParam) {
   Player::setServerParamVars(serverParam);
   visibleDistance = serverParam["visible_distance"].asFloat();
+  commandLimits.setByServerParam(serverParam);
 }
 
 float Body::viewWidthToViewAngle(ViewModeWidth width) {
@@ -79,14 +108,23 @@ void Body::simulateByAction(const Command* command, bool noStamina) {
   switch (command->getKind()) {
     case CK_DASH: {
       float power = static_cast<const DashCommand&>(*command).getPower();
+      // Where the server clamps negative powers away, the backward dash goes out as its
+      // size at 180 degrees: slower by the back dash rate, and charged once.
+      const bool byDirection = power < 0.0f && commandLimits.isBackDashByDirection();
       Vector accel;
-      accel.setAsPolar(power * dashPowerRate * effort, bodyDir);
-      // A backward dash keeps its negative magnitude and is never shortened here.
+      if (byDirection) {
+        accel.setAsPolar(-power * dashPowerRate * effort * commandLimits.backDashRate,
+                         Degree::normalizeAngle(bodyDir + 180.0f));
+      } else {
+        accel.setAsPolar(power * dashPowerRate * effort, bodyDir);
+      }
+      // A backward dash of negative power keeps its negative magnitude and is never
+      // shortened here.
       if (accel.getMagnitude() > accelMax) accel.setAsPolar(accelMax, accel.getDirection());
       vel += accel;
       if (vel.getMagnitude() > speedMax) vel.setAsPolar(speedMax, vel.getDirection());
       if (!noStamina) {
-        stamina -= power >= 0.0f ? power : 2.0f * std::abs(power);
+        stamina -= power >= 0.0f || byDirection ? std::abs(power) : 2.0f * std::abs(power);
         if (stamina < 0.0f) stamina = 0.0f;
       }
       break;

@@ -6,9 +6,36 @@
 namespace tovren {
 
 class Command;
+class ConfigGroup;
 class FieldFlag;
 class FieldGoal;
 class FieldLine;
+
+// What the server lets the agent's own dash, tackle and catch do beyond the parameters
+// every server sends. The defaults are the servers the player was first written for;
+// today's server ignores a dash or a tackle of negative power and narrows the catch.
+struct CommandLimits {
+  float minDashPower = -100.0f;       // server power units
+  float backDashRate = 1.0f;          // a dash at 180 degrees against one straight ahead
+  float maxBackTacklePower = 100.0f;  // server power units
+  float minCatchAngle = -180.0f;      // degrees, relative to the body, server frame
+  float maxCatchAngle = 180.0f;
+
+  // A server that clamps negative dash powers away runs backward only by a dash at 180
+  // degrees.
+  bool isBackDashByDirection() const { return minDashPower >= 0.0f; }
+  // Whether a tackle of negative power does anything.
+  bool isBackTackleAble() const { return maxBackTacklePower > 0.0f; }
+  // Whether a catch may be aimed at this direction (degrees, relative to the body, in
+  // the agent's frame; the command negates it).
+  bool isCatchAble(float direction) const {
+    return -direction >= minCatchAngle && -direction <= maxCatchAngle;
+  }
+  // Takes the limits a group gives under its keys (the configuration's "MinDashPower"
+  // ... or the server's "min_dash_power" ...); the others keep their values.
+  void setByConfig(const ConfigGroup& group);
+  void setByServerParam(const ConfigGroup& serverParam);
+};
 
 // The agent itself: a full teammate with the state its sense_body reports.
 class Body : public Player {
@@ -18,7 +45,7 @@ class Body : public Player {
   Body& operator=(const Body&) = default;
   ~Body() override = default;
 
-  // Player's parameters, then "visible_distance".
+  // Player's parameters, then "visible_distance" and the command limits it gives.
   void setServerParamVars(const ConfigGroup& serverParam) override;
 
   // Reads a sense_body message; false, with nothing changed, when it is malformed.
@@ -82,6 +109,8 @@ class Body : public Player {
   ViewModeWidth getVMWidth() const { return vmWidth; }
   ViewModeQuality getVMQuality() const { return vmQuality; }
   float getVisibleDistance() const { return visibleDistance; }
+  const CommandLimits& getCommandLimits() const { return commandLimits; }
+  CommandLimits& setCommandLimits() { return commandLimits; }
 
  private:
   float viewAngle = 45.0f;  // degrees, half the view cone (normal width)
@@ -125,6 +154,7 @@ class Body : public Player {
   unsigned int lastTackleExpires = 0;
   unsigned int lastTackleCount = 0;
   float visibleDistance = 3.0f;  // metres
+  CommandLimits commandLimits;
 };
 
 }  // namespace tovren

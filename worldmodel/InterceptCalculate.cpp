@@ -6,6 +6,7 @@
 #include "worldmodel/Body.h"
 #include "worldmodel/WorldModel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ostream>
 
@@ -100,6 +101,18 @@ void InterceptPlayer::init(const Player& p, const Ball& ball, const InterceptPla
       step(noTurnDashVel, noTurnDashDist, i, fastDashAccel, true);
     }
   }
+
+  slowBackward = params.backDashRate < 1.0f;
+  if (!slowBackward) return;
+  const float rate = std::max(params.backDashRate, 0.0f);
+  float backVel[TABLE_SIZE];
+  backVel[0] = noTurnDashVel[0];
+  noTurnBackDashDist[0] = noTurnDashDist[0];
+  for (unsigned int i = 1; i < TABLE_SIZE; ++i) {
+    const bool waits = i <= reaction;
+    const float accel = waits ? (isKicker ? 0.0f : directDashAccel) : fastDashAccel;
+    step(backVel, noTurnBackDashDist, i, rate * accel, !waits || !isKicker);
+  }
 }
 
 void InterceptPlayer::getReadyToRun() {
@@ -183,7 +196,8 @@ bool InterceptPlayer::checkCatchBall(const Point& ball, LogStream* log) const {
       caught = true;
     } else {
       const float behind = std::fabs(Degree::getDeltaAngle(ballDir, bodyDir + 180.0f));
-      caught = behind <= halfAngle || behind <= MIN_BODY_LINE_ANGLE;
+      caught = (behind <= halfAngle || behind <= MIN_BODY_LINE_ANGLE) &&
+               (!slowBackward || distance - noTurnBackDashDist[c] < kickableRadius);
     }
   }
   if (!caught) {
@@ -268,6 +282,10 @@ bool InterceptCalculate::addPlayer(const Player& p, bool isKicker, bool isBlocke
   InterceptPlayerParams params;
   params.kickCycles = kickCycles;
   params.catchInPenaltyAreaOnly = catchInPenaltyAreaOnly;
+  if (const Body* own = dynamic_cast<const Body*>(&p)) {
+    const CommandLimits& limits = own->getCommandLimits();
+    if (limits.isBackDashByDirection()) params.backDashRate = limits.backDashRate;
+  }
   if (isKicker) {
     // The kicker waits for his own kick, then runs at full power.
     params.isKicker = true;

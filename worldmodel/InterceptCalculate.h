@@ -27,6 +27,9 @@ struct InterceptPlayerParams {
   float posDevOffset = 0.0f;      // metres of reach he starts with
   bool isBlocker = false;
   bool catchInPenaltyAreaOnly = false;  // a goalie's catchable area counts only in his box
+  // The agent's own backward dash against a forward one: below 1 where the server takes
+  // it only at 180 degrees.
+  float backDashRate = 1.0f;
 };
 
 // One player inside an interception session: how far he can have run after each of the
@@ -104,6 +107,9 @@ class InterceptPlayer {
   float noTurnDashVel[TABLE_SIZE] = {};
   float withTurnDashDist[TABLE_SIZE] = {};  // metres covered after cycle i
   float noTurnDashDist[TABLE_SIZE] = {};
+  // The no-turn model run backward, filled only when that is slower than forward.
+  bool slowBackward = false;
+  float noTurnBackDashDist[TABLE_SIZE] = {};
   bool catchBall = false;
   // The four tables move together, so one cursor serves them all.
   unsigned int cursor = 0;

@@ -19,6 +19,8 @@ WorldModel::WorldModel() {
   } else {
     timer = std::make_unique<OnlineTimer>();
   }
+  // What the configuration states of the server; its server_param may say otherwise.
+  objects.body.setCommandLimits().setByConfig(config["Agent"]["Server"]);
   initViewPartDirs();
   resetSeeDeltaCycles();
   // The kick fan's entries are allocated once, here, and reused by every update.

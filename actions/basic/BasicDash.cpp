@@ -125,9 +125,13 @@ void ExactGotoPoint::setDashPower(const Body& body, Point target, float directio
   }
   const float distance = Point(copy.getPos()).getDistance(target);
   const bool backward = direction < 0.0f;
-  const float rate = body.getDashPowerRate() * body.getEffort();
+  const CommandLimits& limits = body.getCommandLimits();
+  // A backward dash that goes out by its direction accelerates by the back dash rate.
+  const float backRate = backward && limits.isBackDashByDirection() ? limits.backDashRate : 1.0f;
+  const float rate = body.getDashPowerRate() * body.getEffort() * backRate;
   if (rate > 0.0f) {
-    power = distance * (1.0f - body.getDecay()) / body.getDashPowerRate() / body.getEffort();
+    power =
+        distance * (1.0f - body.getDecay()) / body.getDashPowerRate() / body.getEffort() / backRate;
     if (backward) {
       power = -power;
     }

@@ -108,6 +108,12 @@ TEST(Main, UsersMistakePrintsOneLineNamingItAndExitsWithOne) {
       {{},
        "[Server]\nPlayerPort = six\n",
        "./Configs/Agent.conf line 2, [Server] PlayerPort: \"six\" is not a whole number"},
+      {{},
+       "[Server]\nBackDashRate = 1.01\n",
+       "./Configs/Agent.conf line 2, [Server] BackDashRate: \"1.01\" is not between 0 and 1"},
+      {{},
+       "[Server]\nMaxCatchAngle = ninety\n",
+       "./Configs/Agent.conf line 2, [Server] MaxCatchAngle: \"ninety\" is not a number"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);

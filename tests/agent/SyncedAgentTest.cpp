@@ -557,6 +557,64 @@ TEST(SyncedAgentDecide, SendsTheBodyThenTheHeadGroupInOneDatagramOncePerCycle) {
   EXPECT_EQ(sent(log), (std::vector<std::string>{dashText(1) + kHeadGroup, kHeadGroup}));
 }
 
+// A decision layer that dashes backward.
+class BackwardAgent : public CycleAgent {
+ public:
+  using CycleAgent::CycleAgent;
+  bool bodyDecide(int quickLevel) override {
+    const bool close = CycleAgent::bodyDecide(quickLevel);
+    bodyCycleCommand = std::make_unique<DashCommand>(-10.0f * bodyDecisions);
+    return close;
+  }
+};
+
+// The shipped Agent.conf without its lines of the server's command limits.
+std::string configWithoutLimits() {
+  std::istringstream shipped(support::agentConfigText({}));
+  std::string text;
+  for (std::string line; std::getline(shipped, line);) {
+    bool limit = false;
+    for (const char* key :
+         {"MinDashPower", "BackDashRate", "MaxBackTacklePower", "MinCatchAngle", "MaxCatchAngle"}) {
+      limit = limit || line.rfind(key, 0) == 0;
+    }
+    if (!limit) text += line + "\n";
+  }
+  return text;
+}
+
+TEST(SyncedAgentDecide, BackwardDashGoesOutInTheFormTheServerObeys) {
+  struct Case {
+    const char* name;
+    std::string config;
+    std::string serverLimit;  // added to the recorded server_param
+    std::string dash;
+  };
+  const Case cases[] = {
+      {"neither states a limit", configWithoutLimits(), "", "(dash -10.00)"},
+      {"Agent.conf states today's server", support::agentConfigText({}), "", "(dash 10.00 180.00)"},
+      {"server_param over Agent.conf", support::agentConfigText({}), "(min_dash_power -100)",
+       "(dash -10.00)"},
+      {"server_param over the default", configWithoutLimits(), "(min_dash_power 0)",
+       "(dash 10.00 180.00)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScratchDirectory directory;
+    std::unique_ptr<CycleAgent> agent =
+        makeAgentOf<BackwardAgent>(directory, {"--offline-player"}, c.config);
+    std::string parameters = firstMessage("left", "Tovren-2.txt", "server_param");
+    parameters.replace(parameters.find("(back_passes"), 0, c.serverLimit);
+    agent->initVirtualConnection();
+    agent->serverParam(*parseMessage(parameters));
+    advanceTo(*agent, 7);
+    takeSee(*agent, 20);
+    std::ostringstream& log = captureMainLog();
+    agent->decide();
+    EXPECT_EQ(sent(log), std::vector<std::string>{c.dash + kHeadGroup});
+  }
+}
+
 TEST(SyncedAgentDecide, BodyWaitsForASeeBeforeMidCycleAndTheHeadForOneBeforeTheEnd) {
   ScratchDirectory directory;
   auto agent = readyAgent(directory);

@@ -167,6 +167,34 @@ TEST(InterceptPlayerReach, NoTurnReachCountsOnlyAlongTheBodyLine) {
   EXPECT_FALSE(catchesAtCycle2(0.0f, Point(2.6f, 0.0f)));
 }
 
+// The agent's own backward run, where the server takes a backward dash only at 180
+// degrees: accelerations of 0.42 instead of 0.6 give 1.008 m by cycle 2 instead of 1.44.
+TEST(InterceptPlayerReach, OwnBackwardRunFollowsTheServersBackDashRate) {
+  const Ball ball = makeSceneBall(Point(3.0f, 0.0f));
+  auto catchesAtCycle2 = [&](float minDashPower, bool body, const Point& ballPos) {
+    Body agent = support::makeBody(Point(0.0f, 0.0f), 0.0f);
+    agent.setCommandLimits().minDashPower = minDashPower;
+    agent.setCommandLimits().backDashRate = 0.7f;
+    Player teammate = makeScenePlayer(TID_TEAMMATE, 5, Point(0.0f, 0.0f), 0.0f);
+    auto session = std::make_unique<InterceptCalculate>();
+    session->startSession(0, nullptr, nullptr);
+    session->setVirtualBall(ball);
+    session->addPlayer(body ? static_cast<const Player&>(agent) : teammate, false, false, true);
+    InterceptPlayer& record = session->setLastInterPlayer();
+    record.getReadyToRun();
+    record.simulate();
+    record.simulate();
+    return record.checkCatchBall(makeSceneBall(ballPos));
+  };
+  // Radius 1.085: 2.5 m behind needs the forward reach, 2.0 m the backward one.
+  EXPECT_TRUE(catchesAtCycle2(-100.0f, true, Point(-2.5f, 0.0f)));
+  EXPECT_FALSE(catchesAtCycle2(0.0f, true, Point(-2.5f, 0.0f)));
+  EXPECT_TRUE(catchesAtCycle2(0.0f, true, Point(-2.0f, 0.0f)));
+  EXPECT_TRUE(catchesAtCycle2(0.0f, true, Point(2.5f, 0.0f)));  // ahead, as before
+  // Only the agent's own run is known to be slowed.
+  EXPECT_TRUE(catchesAtCycle2(0.0f, false, Point(-2.5f, 0.0f)));
+}
+
 TEST(InterceptPlayerReach, BallWithinTheHalfAngleOfTheRadiusCounts) {
   // Ball 2 m away at 25 degrees: arcTan(1.085 / 2) is 28.5 degrees.
   Ball ball = makeSceneBall(Point(5.0f, 0.0f));

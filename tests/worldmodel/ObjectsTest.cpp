@@ -737,6 +737,47 @@ TEST(BodyAction, DashAddsPowerTimesRateAlongTheBodyWithinTheCaps) {
   }
 }
 
+// Today's server clamps negative dash powers to 0: the player runs backward only by a
+// dash at 180 degrees, at the back dash rate and for its power's stamina alone.
+TEST(BodyAction, BackwardDashFollowsTheServersLimits) {
+  struct Case {
+    const char* name;
+    float minDashPower, bodyDir, power;
+    float vx, vy, staminaAfter;
+  };
+  const Case cases[] = {
+      {"at 180 degrees", 0.0f, 0.0f, -100.0f, -0.42f, 0.0f, 7900.0f},
+      {"at 180 degrees, sideways body", 0.0f, 90.0f, -50.0f, 0.0f, -0.21f, 7950.0f},
+      {"at 180 degrees, acceleration capped", 0.0f, 0.0f, -300.0f, -1.0f, 0.0f, 7700.0f},
+      {"minus zero does nothing", 0.0f, 0.0f, -0.0f, 0.0f, 0.0f, 8000.0f},
+      {"forward as before", 0.0f, 0.0f, 100.0f, 0.6f, 0.0f, 7900.0f},
+      {"negative minimum: negative power", -0.01f, 0.0f, -100.0f, -0.6f, 0.0f, 7800.0f},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Body body = support::makeBody(Point(0.0f, 0.0f), c.bodyDir, Vector(), 8000.0f);
+    body.setCommandLimits().minDashPower = c.minDashPower;
+    body.setCommandLimits().backDashRate = 0.7f;
+    DashCommand dash(c.power);
+    body.simulateByAction(&dash, false);
+    EXPECT_NEAR(body.getVel().getX(), c.vx, TOLERANCE);
+    EXPECT_NEAR(body.getVel().getY(), c.vy, TOLERANCE);
+    EXPECT_NEAR(body.getStamina(), c.staminaAfter, TOLERANCE);
+  }
+}
+
+TEST(BodyAction, OneBackwardDashFromRestLeavesTheServersSpeed) {
+  // The server's sense_body after one (dash 100 180) from rest: speed 0.17 at 178 degrees.
+  Body body = support::makeBody(Point(0.0f, 0.0f), 0.0f, Vector(), 8000.0f);
+  body.setCommandLimits().minDashPower = 0.0f;
+  body.setCommandLimits().backDashRate = 0.7f;
+  DashCommand dash(-100.0f);
+  body.simulateByAction(&dash, false);
+  body.simulateByDynamics(true);
+  EXPECT_NEAR(body.getVel().getX(), -0.168f, TOLERANCE);
+  EXPECT_NEAR(body.getPos().getX(), -0.42f, TOLERANCE);
+}
+
 TEST(BodyAction, TurnIsShrunkByInertiaAndClampedToTheMomentsAndTheHeadFollows) {
   struct Case {
     float bodyDir, speed, moment, after;

@@ -153,6 +153,39 @@ TEST(GotoPoint, ModeAndCommandByTheScene) {
   }
 }
 
+// Where the server takes a backward dash only at 180 degrees, it accelerates by the back
+// dash rate (0.7): the same way back needs more power. The command keeps its sign.
+TEST(GotoPoint, BackwardPowerFollowsTheServersBackDashRate) {
+  const struct {
+    const char* name;
+    bool precise;
+    float minDashPower, stamina, targetX;
+    const char* command;
+  } cases[] = {
+      {"exact, negative powers obeyed", false, -100, 8000, -0.5f, "(dash -50.00)"},
+      {"exact, by direction", false, 0, 8000, -0.5f, "(dash -71.43)"},
+      {"exact, by direction, capped", false, 0, 8000, -0.8f, "(dash -100.00)"},
+      {"exact, by direction, tired", false, 0, 1399, -0.5f, "(dash -22.50)"},
+      {"precise, negative powers obeyed", true, -100, 8000, -0.3f, "(dash -50.00)"},
+      {"precise, by direction", true, 0, 8000, -0.3f, "(dash -70.00)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Body body = makeBody(Point(0, 0), 0.0f, polar(0.0f, 0.0f), c.stamina);
+    body.setCommandLimits().minDashPower = c.minDashPower;
+    body.setCommandLimits().backDashRate = 0.7f;
+    std::unique_ptr<Command> command;
+    if (c.precise) {
+      PreciseGotoPoint skill(Point(c.targetX, 0), 0.1f, body, true, 20.0f);
+      command = skill.takeCommand();
+    } else {
+      ExactGotoPoint skill(Point(c.targetX, 0), 0.1f, body, true);
+      command = skill.takeCommand();
+    }
+    EXPECT_EQ(textOf(command.get()), c.command);
+  }
+}
+
 TEST(ExactGotoPoint, TurnChoiceIsMirrorSymmetric) {
   const Body body = makeBody(Point(0, 0), 0.0f, polar(0.4f, 0.0f));
   for (bool canBackward : {false, true}) {
