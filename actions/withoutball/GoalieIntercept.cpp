@@ -113,8 +113,12 @@ bool GoalieCatch::isInsideBox(const Vector& ballPos, const Vector& bodyPos) {
 }
 
 float GoalieCatch::getValue() {
-  canCatch = isInsideBox(worldModel->getBall().getPos(), worldModel->getBody().getPos()) &&
-             lastDecide != DT_PASS && worldModel->isBallCatchable();
+  const Body& body = worldModel->getBody();
+  const Ball& ball = worldModel->getBall();
+  // A catch beyond the server's catch angles is turned to the limit and misses.
+  canCatch = isInsideBox(ball.getPos(), body.getPos()) && lastDecide != DT_PASS &&
+             worldModel->isBallCatchable() &&
+             body.getCommandLimits().isCatchAble(ball.getBodyVec().getDirection());
   return canCatch ? CATCH_VALUE : AD_MIN_VALUE;
 }
 

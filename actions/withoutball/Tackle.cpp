@@ -74,7 +74,13 @@ float Tackle::getValue() {
   if (log.isOutValid()) log << "TACKLE : failTackleProb : " << fail << std::endl;
   if (!(1.0f - fail > MAX_FAIL_PROBABILITY)) return AD_MIN_VALUE;
 
-  const bool ownHalf = std::fabs(worldModel->getBody().getBodyDir()) >= OWN_HALF_FACING;
+  const Body& body = worldModel->getBody();
+  const bool ownHalf = std::fabs(body.getBodyDir()) >= OWN_HALF_FACING;
+  // A server that ignores backward tackles still holds the tackler for its cycles; a
+  // forward one instead would send the ball towards the own goal.
+  if (ownHalf && !body.getCommandLimits().isBackTackleAble()) {
+    return refuse("TACKLE : no backward tackle AD_MIN_VALUE");
+  }
   preparedCommand = std::make_unique<TackleCommand>(ownHalf ? -TACKLE_POWER : TACKLE_POWER);
   return AD_IMMEDIATE_VALUE;
 }

@@ -48,6 +48,37 @@ TEST_F(GoalieScene, CatchOnlyInsideTheOpenBoxWithinReachAndNotAfterAPass) {
   }
 }
 
+// Today's server turns a catch beyond its catch angles (server frame, where directions are
+// negated) to the limit, and it misses: such a ball is not caught in that cycle.
+TEST_F(GoalieScene, CatchOnlyWithinTheServersCatchAngles) {
+  const struct {
+    float minAngle, maxAngle;
+    Point ball;  // the goalie at (-45, 0) facing +x
+    bool catches;
+  } cases[] = {
+      {-90, 90, {-45, 0.8f}, true},
+      {-90, 90, {-45.01f, 0.8f}, false},
+      {-90, 90, {-45, -0.8f}, true},
+      {-90, 90, {-45.01f, -0.8f}, false},
+      {-90, 90, {-45.8f, 0}, false},
+      {-180, 180, {-45.8f, 0}, true},
+      // 70 degrees to the right is -70 in the agent's frame and 70 in the server's.
+      {-60, 90, {-44.73f, -0.75f}, true},
+      {-60, 90, {-44.73f, 0.75f}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.minAngle << " " << c.ball.x << "," << c.ball.y);
+    placeGoalie({-45, 0}, 0);
+    placeBall(c.ball);
+    worldModel->setBody().setCommandLimits().minCatchAngle = c.minAngle;
+    worldModel->setBody().setCommandLimits().maxCatchAngle = c.maxAngle;
+    GoalieCatch action(worldModel.get());
+    EXPECT_EQ(action.getValue(), c.catches ? 1000.0f : AD_MIN_VALUE);
+    action.execute(flags);
+    EXPECT_EQ(commandAs<CatchCommand>(action.getCommand()) != nullptr, c.catches);
+  }
+}
+
 // A ball resting 5 m ahead: the forward search finds it, and the two run searches fill
 // the table to their bounds.
 TEST_F(GoalieScene, SearchesStopAtTheirBounds) {

@@ -87,5 +87,29 @@ TEST_F(TackleScene, RefusesInLadderOrderAndTacklesBackwardsFacingItsOwnHalfOrWit
   EXPECT_NE(log.str().find("TACKLE : no tackle_dist or tackle_width"), std::string::npos);
 }
 
+// Today's server ignores a tackle of negative power yet holds the tackler: facing its own
+// half the agent offers none, and never a forward one towards its own goal instead.
+TEST_F(TackleScene, WithoutBackwardTacklesNoneIsOfferedFacingTheOwnHalf) {
+  const struct {
+    float maxBackTacklePower, bodyDir, power;  // power 0: refused
+  } cases[] = {
+      {0, 89.9f, 100}, {0, 90, 0}, {0, -90, 0}, {0, 180, 0}, {0.01f, 90, -100}, {100, -90, -100},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.maxBackTacklePower << " " << c.bodyDir);
+    SetUp();
+    scene(BS_KICKABLE_OPP, 0.5f, 0, c.bodyDir);
+    worldModel->setBody().setCommandLimits().maxBackTacklePower = c.maxBackTacklePower;
+    Tackle tackle(worldModel.get());
+    std::ostringstream& log = support::captureMainLog();
+    EXPECT_EQ(tackle.getValue(), c.power != 0 ? 1000.0f : AD_MIN_VALUE);
+    EXPECT_EQ(log.str().find("TACKLE : no backward tackle") != std::string::npos, c.power == 0);
+    SayDecisionFlags flags;
+    tackle.execute(flags);
+    const auto* tackleCommand = commandAs<TackleCommand>(tackle.getCommand());
+    EXPECT_EQ(tackleCommand != nullptr ? tackleCommand->getPower() : 0.0f, c.power);
+  }
+}
+
 }  // namespace
 }  // namespace tovren
