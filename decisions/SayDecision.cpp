@@ -52,8 +52,14 @@ SayDecision::~SayDecision() = default;
 
 void SayDecision::decide(const Command* bodyCommand, unsigned int interceptNumForSay) {
   logger["MainLog"] << "SayDecision::decide" << std::endl;
-  attentionCommand = std::make_unique<AttentionToCommand>(
-      TID_TEAMMATE, static_cast<int>(chooseAttentionNum(interceptNumForSay)));
+  const unsigned int attended = chooseAttentionNum(interceptNumForSay);
+  // The server ignores an attention to oneself and keeps the focus it had.
+  if (attended == worldModel->getBody().getUniNum()) {
+    attentionCommand = std::make_unique<EmptyCommand>();
+  } else {
+    attentionCommand =
+        std::make_unique<AttentionToCommand>(TID_TEAMMATE, static_cast<int>(attended));
+  }
 
   if (sayFlags.freeKick) {
     sayFreeKick();

@@ -170,6 +170,9 @@ TEST_F(SayDecisionTest, ListensToOneTeammateNumberedOneToEleven) {
       {"the agent blocks", 0, 18, true, 3},
       {"beyond the codes", 0, 40, true, 3},
       {"nobody known", 0, 0, false, 9},
+      // The server ignores an attention to oneself: none is sent (0).
+      {"asked for the agent itself", 7, 2, true, 0},
+      {"asked by the agent's own block code", 18, 2, true, 0},
   };
   placeBall(Point(0, 0));
   for (const Case& c : cases) {
@@ -184,7 +187,7 @@ TEST_F(SayDecisionTest, ListensToOneTeammateNumberedOneToEleven) {
     flags().attentionNum = c.attentionNum;
     decision->decide(nullptr, c.interceptNum);
     EXPECT_EQ(decision->getAttentionCommand()->toString(),
-              "(attentionto our " + std::to_string(c.expected) + ")");
+              c.expected == 0 ? "" : "(attentionto our " + std::to_string(c.expected) + ")");
   }
 }
 
