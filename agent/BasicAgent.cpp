@@ -534,9 +534,11 @@ void BasicAgent::see(const SExpression& message) {
   worldModel->logObjects();
 }
 
-void BasicAgent::hear(const SExpression& message) {
+void BasicAgent::hear(const SExpression& message) { hearMessage(message); }
+
+bool BasicAgent::hearMessage(const SExpression& message) {
   recordMessage(message);
-  worldModel->parseHear(message);
+  return worldModel->parseHear(message);
 }
 
 void BasicAgent::fullState(const SExpression& message) { recordMessage(message); }

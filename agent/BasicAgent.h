@@ -161,6 +161,9 @@ class BasicAgent : public SignalHandled {
   static bool parseOfflinePlayerLogLine(std::istream& in, OfflineLogEntry& entry);
 
  protected:
+  // What hear does: records the message and hands it to the world model; false when the
+  // world model refused it, so nothing above may act on it.
+  bool hearMessage(const SExpression& message);
   // Opens the UDP link to "HostName"/"PlayerPort" and sends the init command.
   void initOnlineConnection();
   // Sends "(bye)" and releases the link.

@@ -166,21 +166,21 @@ void CoachWorldModel::parsePlayer(const SExpression& entry) {
   if (fault != nullptr) logSkipped(fault, entry);
 }
 
-void CoachWorldModel::parseHear(const SExpression& message) {
+bool CoachWorldModel::parseHear(const SExpression& message) {
   resetHearedNums();
   int time = 0;
   if (!MessageFields::readInt(message, 1, time)) {
     logSkipped("hear without a time", message);
-    return;
+    return false;
   }
   if (MessageFields::isAtom(message, 2, "referee")) {
     if (MessageFields::atomAt(message, 3) == nullptr) {
       logSkipped("referee message without a call", message);
-      return;
+      return false;
     }
     parseRefereeHear(message);
     setRefereeHearTime(getCurTime());
-    return;
+    return true;
   }
   // What players say is of no use to the coach; only its shape is checked.
   const SExpression* sender = MessageFields::listAt(message, 2);
@@ -188,7 +188,9 @@ void CoachWorldModel::parseHear(const SExpression& message) {
   if (sender == nullptr || MessageFields::atomAt(*sender, 1) == nullptr ||
       !MessageFields::readInt(*sender, 2, number)) {
     logSkipped("hear of an unknown sender", message);
+    return false;
   }
+  return true;
 }
 
 void CoachWorldModel::logObjects() const {

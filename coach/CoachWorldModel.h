@@ -32,7 +32,7 @@ class CoachWorldModel : public WorldModel {
   void parseBall(const SExpression& entry) override;
   void parsePlayer(const SExpression& entry) override;
   // Keeps only the referee's calls; every hear clears the heard-say state.
-  void parseHear(const SExpression& message) override;
+  bool parseHear(const SExpression& message) override;
   // The ball and every valid player of both teams to "MainLog".
   void logObjects() const override;
 

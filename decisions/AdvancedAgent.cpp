@@ -86,13 +86,8 @@ void AdvancedAgent::see(const SExpression& message) {
 }
 
 void AdvancedAgent::hear(const SExpression& message) {
-  SyncedAgent::hear(message);
+  if (!hearMessage(message) || !hasUniNum()) return;
   LogStream& log = logger["MainLog"];
-  if (message.size() < 3 || message[2]->type() != SExpType::Atom) {
-    log << "Skipping hear message without a sender: " << message.toString() << std::endl;
-    return;
-  }
-  if (!hasUniNum()) return;
   const bool goalie = worldModel->getBody().isGoalie();
   if (message[2]->toString() == "referee") {
     groupWorks.resetByChangePlayMode();

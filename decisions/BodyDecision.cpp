@@ -37,8 +37,10 @@ int BodyDecision::decide(int quickLevel) {
     }
     const float value = values[i];
     const float weighted = ActionChoice::weigh(value, weights[i]);
+    // An impossible action is never chosen; its line shows the raw value as its weight.
     log << "\tAdvancedAction[" << i << "]:"
-        << " Value:" << value << " Weight:" << weighted << std::endl;
+        << " Value:" << value << " Weight:" << (value > AD_MIN_VALUE ? weighted : value)
+        << std::endl;
     if (choice.offer(i, value, weighted, level)) break;
   }
 

@@ -108,7 +108,8 @@ class WorldModel : private WorldModelState {
   virtual void parseLine(const SExpression& entry);
   virtual void parseBall(const SExpression& entry);
   virtual void parsePlayer(const SExpression& entry);
-  virtual void parseHear(const SExpression& message);
+  // False when the message was refused (logged and skipped): nothing was read from it.
+  virtual bool parseHear(const SExpression& message);
   // The whole hear message; reads the referee's word, element 3.
   virtual void parseRefereeHear(const SExpression& message);
   virtual void parseTeammateCoachHear(const SExpression& freeform);

@@ -112,25 +112,25 @@ void WorldModel::resetHearedNums() {
   hearedRequestPassNum = 0;
 }
 
-void WorldModel::parseHear(const SExpression& message) {
+bool WorldModel::parseHear(const SExpression& message) {
   resetHearedNums();
   int time = 0;
   const SExpAtomic* sender = MessageFields::atomAt(message, 2);
   if (!MessageFields::isAtom(message, 0, "hear") || !MessageFields::readInt(message, 1, time) ||
       sender == nullptr) {
     logSkipped("malformed hear", message.toString());
-    return;
+    return false;
   }
   const std::string& name = sender->asString();
 
   if (name == "referee") {
     if (MessageFields::atomAt(message, 3) == nullptr) {
       logSkipped("referee message without a call", message.toString());
-      return;
+      return false;
     }
     parseRefereeHear(message);
     refereeHearTime = curTime;
-    return;
+    return true;
   }
 
   if (hasTextAt(name, 0, "online_coach")) {
@@ -138,32 +138,32 @@ void WorldModel::parseHear(const SExpression& message) {
     const bool right = hasTextAt(name, 13, "right");
     if (!left && !right) {
       logSkipped("hear of an unknown sender", message.toString());
-      return;
+      return false;
     }
-    if (left != (fieldSide == SI_LEFT)) return;  // the other team's coach
+    if (left != (fieldSide == SI_LEFT)) return true;  // the other team's coach
     const SExpression* freeform = MessageFields::listAt(message, 3);
     if (freeform == nullptr) {
       logSkipped("own coach's hear without a message list", message.toString());
-      return;
+      return false;
     }
     parseTeammateCoachHear(*freeform);
-    return;
+    return true;
   }
 
   if (name == "self") {
     const SExpAtomic* said = MessageFields::atomAt(message, 3);
     if (said == nullptr) {
       logSkipped("own say without a text", message.toString());
-      return;
+      return false;
     }
     selfHear(said->asString());
-    return;
+    return true;
   }
 
   const std::optional<int> direction = MessageFields::decimalInt(name);
   if (!direction) {
     logSkipped("hear of an unknown sender", message.toString());
-    return;
+    return false;
   }
   if (MessageFields::isAtom(message, 3, "our")) {
     const SExpAtomic* number = MessageFields::atomAt(message, 4);
@@ -172,16 +172,17 @@ void WorldModel::parseHear(const SExpression& message) {
         number == nullptr ? std::nullopt : MessageFields::decimalInt(number->asString());
     if (said == nullptr || !uniNum || *uniNum < 1 || *uniNum > static_cast<int>(FULL_PLAYERS_NUM)) {
       logSkipped("malformed teammate say", message.toString());
-      return;
+      return false;
     }
     teammateHear(static_cast<float>(*direction), static_cast<unsigned int>(*uniNum),
                  said->asString());
-    return;
+    return true;
   }
   if (MessageFields::isAtom(message, 3, "opp") && MessageFields::atomAt(message, 4) != nullptr) {
-    return;  // the opponents' messages are not ours to decode
+    return true;  // the opponents' messages are not ours to decode
   }
   logSkipped("malformed player say", message.toString());
+  return false;
 }
 
 void WorldModel::parseTeammateCoachHear(const SExpression& freeform) {

@@ -257,14 +257,23 @@ TEST_F(AdvancedAgentScene, AShootOutMirrorsTheFieldForTheSideThatAttacksTheGoalI
   }
 }
 
-TEST_F(AdvancedAgentScene, AHearWithoutASenderAtomIsSkipped) {
+// A hear the world model refuses leaves the decision layer as it was: here a shoot-out
+// already under way, whose check would mirror the field again.
+TEST_F(AdvancedAgentScene, AHearTheWorldModelRefusesChangesNothingAbove) {
   scene(9, {-20, 0}, {-40, 0});
   load();
-  for (const char* text : {"(hear 0)", "(hear 0 (x) our 7 \"Y790\")"}) {
+  hear("(hear 0 referee penalty_onfield_l)");
+  ASSERT_TRUE(logged("Reverse. You are player"));
+  for (const char* text : {"(hear 0)", "(hear 0 (x) our 7 \"Y790\")", "(hear 0 referee)",
+                           "(hear x referee penalty_onfield_l)"}) {
     SCOPED_TRACE(text);
+    log->str("");
     hear(text);
-    EXPECT_NE(log->str().find("Skipping hear message without a sender"), std::string::npos);
+    EXPECT_NE(log->str().find("Skipping "), std::string::npos);
+    EXPECT_FALSE(logged("AdvancedAgent.PENALTY: Reversing Field"));
   }
+  hear("(hear 1 referee penalty_onfield_l)");
+  EXPECT_TRUE(logged("AdvancedAgent.PENALTY: Reversing Field"));
 }
 
 }  // namespace

@@ -141,9 +141,16 @@ TEST(BodyDecision, ALaterQuickDecisionReusesTheValuesMeasuredInTheCycle) {
   log.str("");
   TestDecision logged;
   logged.add(30, 0, {-10, 1, 2});
+  // An impossible action shows its raw value as its weight, whatever the weights make of it.
+  logged.add(-65535, 0, {-10, 1, 2});
+  logged.add(-65534, 0, {-10, 1, 2});
   logged.decide(0);
   EXPECT_NE(log.str().find("Decide weighting:\n"), std::string::npos);
   EXPECT_NE(log.str().find("\tAdvancedAction[0]: Value:30.00 Weight:50.00\n"), std::string::npos);
+  EXPECT_NE(log.str().find("\tAdvancedAction[1]: Value:-65535.00 Weight:-65535.00\n"),
+            std::string::npos);
+  EXPECT_NE(log.str().find("\tAdvancedAction[2]: Value:-65534.00 Weight:-131078.00\n"),
+            std::string::npos);
 }
 
 TEST(BodyDecision, TheTakenCommandIsTheAgentsAndAResetRestoresNeutralWeights) {

@@ -37,7 +37,7 @@ class WorldModelMessages : public ::testing::Test {
   void feed(void (WorldModel::*operation)(const SExpression&), const std::string& text) {
     ((*worldModel).*operation)(*support::parseMessage(text));
   }
-  void hear(const std::string& text) { feed(&WorldModel::parseHear, text); }
+  bool hear(const std::string& text) { return worldModel->parseHear(*support::parseMessage(text)); }
   // A see is always parsed after the objects were reset, as the frame does.
   void see(const std::string& entries) {
     worldModel->resetObjects();
