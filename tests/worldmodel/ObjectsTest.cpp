@@ -750,7 +750,6 @@ TEST(BodyAction, BackwardDashFollowsTheServersLimits) {
       {"at 180 degrees, sideways body", 0.0f, 90.0f, -50.0f, 0.0f, -0.21f, 7950.0f},
       {"at 180 degrees, acceleration capped", 0.0f, 0.0f, -300.0f, -1.0f, 0.0f, 7700.0f},
       {"minus zero does nothing", 0.0f, 0.0f, -0.0f, 0.0f, 0.0f, 8000.0f},
-      {"forward as before", 0.0f, 0.0f, 100.0f, 0.6f, 0.0f, 7900.0f},
       {"negative minimum: negative power", -0.01f, 0.0f, -100.0f, -0.6f, 0.0f, 7800.0f},
   };
   for (const Case& c : cases) {
