@@ -3,6 +3,8 @@
 #include "foundation/Types.h"
 #include "worldmodel/Player.h"
 
+#include <algorithm>
+
 namespace tovren {
 
 class Command;
@@ -26,10 +28,11 @@ struct CommandLimits {
   bool isBackDashByDirection() const { return minDashPower >= 0.0f; }
   // Whether a tackle of negative power does anything.
   bool isBackTackleAble() const { return maxBackTacklePower > 0.0f; }
-  // Whether a catch may be aimed at this direction (degrees, relative to the body, in
-  // the agent's frame; the command negates it).
-  bool isCatchAble(float direction) const {
-    return -direction >= minCatchAngle && -direction <= maxCatchAngle;
+  // The direction nearest to this one at which a catch may be aimed (degrees, relative
+  // to the body, in the agent's frame; the command negates it): the server turns a catch
+  // beyond its angles to the limit.
+  float getCatchDirection(float direction) const {
+    return std::max(-maxCatchAngle, std::min(direction, -minCatchAngle));
   }
   // Takes the limits a group gives under its keys (the configuration's "MinDashPower"
   // ... or the server's "min_dash_power" ...); the others keep their values.

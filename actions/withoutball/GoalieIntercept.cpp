@@ -115,16 +115,27 @@ bool GoalieCatch::isInsideBox(const Vector& ballPos, const Vector& bodyPos) {
 float GoalieCatch::getValue() {
   const Body& body = worldModel->getBody();
   const Ball& ball = worldModel->getBall();
-  // A catch beyond the server's catch angles is turned to the limit and misses.
   canCatch = isInsideBox(ball.getPos(), body.getPos()) && lastDecide != DT_PASS &&
-             worldModel->isBallCatchable() &&
-             body.getCommandLimits().isCatchAble(ball.getBodyVec().getDirection());
+             worldModel->isBallCatchable();
+  const Vector& toBall = ball.getBodyVec();
+  const float catchDirection = body.getCommandLimits().getCatchDirection(toBall.getDirection());
+  if (canCatch && catchDirection != toBall.getDirection()) {
+    // The server turns a catch beyond its angles to the limit: the catch area (its length
+    // along the aim, its width across) must hold the ball there.
+    const float off = Degree::normalizeAngle(toBall.getDirection() - catchDirection);
+    const float along = toBall.getMagnitude() * Degree::cos(off);
+    const float across = toBall.getMagnitude() * Degree::sin(off);
+    canCatch = along > 0.0f && along < body.getCatchableAreaL() &&
+               std::fabs(across) < 0.5f * body.getCatchableAreaW();
+  }
   return canCatch ? CATCH_VALUE : AD_MIN_VALUE;
 }
 
 void GoalieCatch::execute(SayDecisionFlags&) {
   if (canCatch) {
-    command = std::make_unique<CatchCommand>(worldModel->getBall().getBodyVec().getDirection());
+    const float toBall = worldModel->getBall().getBodyVec().getDirection();
+    command = std::make_unique<CatchCommand>(
+        worldModel->getBody().getCommandLimits().getCatchDirection(toBall));
   } else {
     command = std::make_unique<KickCommand>(KICK_OUT_POWER, 0.0f);
   }

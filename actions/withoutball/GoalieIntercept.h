@@ -15,7 +15,8 @@ namespace tovren {
 
 // Decide type 3. 1000 when the ball and the goalie stand inside the box in front of our
 // goal (x < -36.4, |y| < 19.6), the ball is catchable and the last decision was not a
-// pass; AD_MIN_VALUE otherwise.
+// pass; AD_MIN_VALUE otherwise. A ball beyond the server's catch angles is catchable only
+// where the catch area aimed at the nearest limit still holds it.
 class GoalieCatch : public AdvancedAction {
  public:
   // The world model is read, not owned.
@@ -27,7 +28,8 @@ class GoalieCatch : public AdvancedAction {
   // Whether the ball and the goalie both stand strictly inside the box.
   static bool isInsideBox(const Vector& ballPos, const Vector& bodyPos);
 
-  // Publishes a catch towards the ball after a getValue() of 1000, else a full kick
+  // Publishes a catch towards the ball (or the nearest catch angle the server takes)
+  // after a getValue() of 1000, else a full kick
   // straight ahead.
   void execute(SayDecisionFlags& sayFlags) override;
   float getValue() override;

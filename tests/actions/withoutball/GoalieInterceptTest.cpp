@@ -49,22 +49,26 @@ TEST_F(GoalieScene, CatchOnlyInsideTheOpenBoxWithinReachAndNotAfterAPass) {
 }
 
 // Today's server turns a catch beyond its catch angles (server frame, where directions are
-// negated) to the limit, and it misses: such a ball is not caught in that cycle.
-TEST_F(GoalieScene, CatchOnlyWithinTheServersCatchAngles) {
+// negated) to the limit: such a ball is caught only where the catch area (1.2 long, 1.0
+// wide) aimed at the limit holds it, and the catch is aimed there.
+TEST_F(GoalieScene, CatchBeyondTheServersCatchAnglesAimsAtTheLimit) {
+  const float none = NAN;
   const struct {
     float minAngle, maxAngle;
-    Point ball;  // the goalie at (-45, 0) facing +x
-    bool catches;
+    Point ball;     // the goalie at (-45, 0) facing +x
+    float catchAt;  // the catch's direction (agent's frame), none when there is no catch
   } cases[] = {
-      {-90, 90, {-45, 0.8f}, true},
-      {-90, 90, {-45.01f, 0.8f}, false},
-      {-90, 90, {-45, -0.8f}, true},
-      {-90, 90, {-45.01f, -0.8f}, false},
-      {-90, 90, {-45.8f, 0}, false},
-      {-180, 180, {-45.8f, 0}, true},
-      // 70 degrees to the right is -70 in the agent's frame and 70 in the server's.
-      {-60, 90, {-44.73f, -0.75f}, true},
-      {-60, 90, {-44.73f, 0.75f}, false},
+      {-90, 90, {-45, 0.8f}, 90},
+      {-90, 90, {-45.01f, 0.8f}, 90},  // 0.7 degrees beyond: still within the area
+      {-90, 90, {-45.01f, -0.8f}, -90},
+      {-90, 90, {-45.8f, 0}, none},      // straight behind: 0.8 across the aim
+      {-90, 90, {-45.25f, 0.32f}, 90},   // 128 degrees: 0.32 along, 0.25 across
+      {-90, 90, {-45.5f, 0.32f}, none},  // 148 degrees: 0.5 across
+      {-180, 180, {-45.8f, 0}, 180},
+      // 70 degrees to the right is -70 in the agent's frame and 70 in the server's; the
+      // same ball on the left lies 50 degrees beyond its limit of 20.
+      {-20, 90, {-44.7264f, -0.7518f}, -70},
+      {-20, 90, {-44.7264f, 0.7518f}, none},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.minAngle << " " << c.ball.x << "," << c.ball.y);
@@ -73,9 +77,11 @@ TEST_F(GoalieScene, CatchOnlyWithinTheServersCatchAngles) {
     worldModel->setBody().setCommandLimits().minCatchAngle = c.minAngle;
     worldModel->setBody().setCommandLimits().maxCatchAngle = c.maxAngle;
     GoalieCatch action(worldModel.get());
-    EXPECT_EQ(action.getValue(), c.catches ? 1000.0f : AD_MIN_VALUE);
+    EXPECT_EQ(action.getValue(), std::isnan(c.catchAt) ? AD_MIN_VALUE : 1000.0f);
     action.execute(flags);
-    EXPECT_EQ(commandAs<CatchCommand>(action.getCommand()) != nullptr, c.catches);
+    const auto* grab = commandAs<CatchCommand>(action.getCommand());
+    ASSERT_EQ(grab != nullptr, !std::isnan(c.catchAt));
+    if (grab != nullptr) EXPECT_NEAR(grab->getDirection(), c.catchAt, DIR_TOLERANCE);
   }
 }
 
