@@ -39,7 +39,7 @@ std::optional<SExpression> parsed(const std::string& text) {
   return std::make_optional<SExpression>(text, position);
 }
 
-// "(see_global CYCLE ((b) X Y VX VY) ((p "TEAM" N [goalie]) X Y ...) ...)".
+// "(see_global CYCLE ((b) X Y VX VY) ((p "TEAM" N [goalie]) X Y VX VY BODY NECK ...) ...)".
 std::optional<FieldView> readView(const SExpression& message) {
   FieldView view;
   if (!MessageFields::readInt(message, 1, view.cycle)) return std::nullopt;
@@ -61,6 +61,8 @@ std::optional<FieldView> readView(const SExpression& message) {
         unquoted = unquoted.substr(1, unquoted.size() - 2);
       }
       view.players[{unquoted, number}] = where;
+      float facing = 0.0f;
+      if (MessageFields::readFloat(*object, 5, facing)) view.facings[{unquoted, number}] = facing;
     }
   }
   return view;

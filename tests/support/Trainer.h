@@ -20,6 +20,7 @@ struct FieldView {
   int cycle = 0;
   Point ball;
   std::map<std::pair<std::string, int>, Point> players;  // by team name and uniform number
+  std::map<std::pair<std::string, int>, float> facings;  // body directions, degrees
 };
 
 // A referee's call: "goal_l_1" at cycle 21.
