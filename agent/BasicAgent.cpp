@@ -42,19 +42,6 @@ const std::vector<TypedSetting> kTypedSettings = {
     {"AgentLog", "OffLogToFile", false},
 };
 
-// What the server lets a backward dash, a backward tackle and a catch do, and the range
-// a user may give each (the server's own ranges).
-struct LimitSetting {
-  const char* key;
-  float low;
-  float high;
-};
-const LimitSetting kLimitSettings[] = {
-    {"MinDashPower", -100.0f, 0.0f},      {"BackDashRate", 0.0f, 1.0f},
-    {"MaxBackTacklePower", 0.0f, 100.0f}, {"MinCatchAngle", -180.0f, 0.0f},
-    {"MaxCatchAngle", 0.0f, 180.0f},
-};
-
 // The server sends a few datagrams per cycle; a flood cannot hold the handler longer
 // than this, and what is left is read at the next SIGIO.
 constexpr int kMaxDatagramsPerBurst = 10000;
@@ -138,8 +125,8 @@ void BasicAgent::configure(int argc, char** argv, const std::vector<TypedSetting
       value.readBool();
     }
   }
-  for (const LimitSetting& setting : kLimitSettings) {
-    agent["Server"][setting.key].readFloat(setting.low, setting.high);
+  for (const CommandLimits::Key& limit : CommandLimits::KEYS) {
+    agent["Server"][limit.configKey].readFloat(limit.low, limit.high);
   }
 }
 
@@ -162,16 +149,11 @@ void BasicAgent::writeConfigDefaults(const char* portKey) {
   server.add("OfflinePlayer", "False");
   // The servers the player was first written for obeyed every dash, tackle and catch.
   const CommandLimits specified;
-  const auto text = [](float number) {
-    std::ostringstream out;
-    out << number;
-    return out.str();
-  };
-  server.add("MinDashPower", text(specified.minDashPower));
-  server.add("BackDashRate", text(specified.backDashRate));
-  server.add("MaxBackTacklePower", text(specified.maxBackTacklePower));
-  server.add("MinCatchAngle", text(specified.minCatchAngle));
-  server.add("MaxCatchAngle", text(specified.maxCatchAngle));
+  for (const CommandLimits::Key& limit : CommandLimits::KEYS) {
+    std::ostringstream text;
+    text << specified.*limit.field;
+    server.add(limit.configKey, text.str());
+  }
 
   agent.addGroup("Public");
   ConfigGroup& team = agent["Public"];

@@ -17,30 +17,25 @@ namespace {
 constexpr unsigned int MAX_SEEN_FLAGS = 53;
 constexpr unsigned int MAX_SEEN_LINES = 4;
 
-struct LimitKey {
-  const char* configKey;
-  const char* serverKey;
-  float CommandLimits::*field;
-};
-
-const LimitKey kLimitKeys[] = {
-    {"MinDashPower", "min_dash_power", &CommandLimits::minDashPower},
-    {"BackDashRate", "back_dash_rate", &CommandLimits::backDashRate},
-    {"MaxBackTacklePower", "max_back_tackle_power", &CommandLimits::maxBackTacklePower},
-    {"MinCatchAngle", "min_catch_angle", &CommandLimits::minCatchAngle},
-    {"MaxCatchAngle", "max_catch_angle", &CommandLimits::maxCatchAngle},
-};
-
 }  // namespace
 
+const CommandLimits::Key CommandLimits::KEYS[5] = {
+    {"MinDashPower", "min_dash_power", &CommandLimits::minDashPower, -100.0f, 0.0f},
+    {"BackDashRate", "back_dash_rate", &CommandLimits::backDashRate, 0.0f, 1.0f},
+    {"MaxBackTacklePower", "max_back_tackle_power", &CommandLimits::maxBackTacklePower, 0.0f,
+     100.0f},
+    {"MinCatchAngle", "min_catch_angle", &CommandLimits::minCatchAngle, -180.0f, 0.0f},
+    {"MaxCatchAngle", "max_catch_angle", &CommandLimits::maxCatchAngle, 0.0f, 180.0f},
+};
+
 void CommandLimits::setByConfig(const ConfigGroup& group) {
-  for (const LimitKey& key : kLimitKeys) {
+  for (const Key& key : KEYS) {
     if (group.has(key.configKey)) this->*key.field = group[key.configKey].asFloat();
   }
 }
 
 void CommandLimits::setByServerParam(const ConfigGroup& serverParam) {
-  for (const LimitKey& key : kLimitKeys) {
+  for (const Key& key : KEYS) {
     if (serverParam.has(key.serverKey)) this->*key.field = serverParam[key.serverKey].asFloat();
   }
   // The server takes no dash faster backward than forward.

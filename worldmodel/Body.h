@@ -38,6 +38,17 @@ struct CommandLimits {
   // ... or the server's "min_dash_power" ...); the others keep their values.
   void setByConfig(const ConfigGroup& group);
   void setByServerParam(const ConfigGroup& serverParam);
+
+  // Each limit: its key in group [Server] of the configuration, its server parameter, its
+  // field, and the range a user may give it (the server's own).
+  struct Key {
+    const char* configKey;
+    const char* serverKey;
+    float CommandLimits::*field;
+    float low;
+    float high;
+  };
+  static const Key KEYS[5];
 };
 
 // The agent itself: a full teammate with the state its sense_body reports.

@@ -87,31 +87,29 @@ void InterceptPlayer::init(const Player& p, const Ball& ball, const InterceptPla
     dist[i] = dist[i - 1] + u;
     vel[i] = u * decay;
   };
-  // Cycles 1..R before the player reacts; R + 1 is the with-turn model's turn.
-  const unsigned int reaction = params.seeBallDelay + params.kickCycles;
-  for (unsigned int i = 1; i < TABLE_SIZE; ++i) {
-    if (i <= reaction) {
-      step(withTurnDashVel, withTurnDashDist, i, isKicker ? 0.0f : slowDashAccel, !isKicker);
-      step(noTurnDashVel, noTurnDashDist, i, isKicker ? 0.0f : directDashAccel, !isKicker);
-    } else if (i == reaction + 1) {
-      step(withTurnDashVel, withTurnDashDist, i, 0.0f, false);
-      step(noTurnDashVel, noTurnDashDist, i, fastDashAccel, true);
-    } else {
-      step(withTurnDashVel, withTurnDashDist, i, fastDashAccel, true);
-      step(noTurnDashVel, noTurnDashDist, i, fastDashAccel, true);
-    }
-  }
-
+  // The no-turn model run backward, where that is slower, dashes as the forward one does.
   slowBackward = params.backDashRate < 1.0f;
-  if (!slowBackward) return;
-  const float rate = std::max(params.backDashRate, 0.0f);
+  const float backRate = std::max(params.backDashRate, 0.0f);
   float backVel[TABLE_SIZE];
   backVel[0] = noTurnDashVel[0];
   noTurnBackDashDist[0] = noTurnDashDist[0];
+  // Cycles 1..R before the player reacts; R + 1 is the with-turn model's turn.
+  const unsigned int reaction = params.seeBallDelay + params.kickCycles;
   for (unsigned int i = 1; i < TABLE_SIZE; ++i) {
     const bool waits = i <= reaction;
-    const float accel = waits ? (isKicker ? 0.0f : directDashAccel) : fastDashAccel;
-    step(backVel, noTurnBackDashDist, i, rate * accel, !waits || !isKicker);
+    if (waits) {
+      step(withTurnDashVel, withTurnDashDist, i, isKicker ? 0.0f : slowDashAccel, !isKicker);
+    } else if (i == reaction + 1) {
+      step(withTurnDashVel, withTurnDashDist, i, 0.0f, false);
+    } else {
+      step(withTurnDashVel, withTurnDashDist, i, fastDashAccel, true);
+    }
+    const float noTurnAccel = waits ? (isKicker ? 0.0f : directDashAccel) : fastDashAccel;
+    const bool noTurnAccelerates = !waits || !isKicker;
+    step(noTurnDashVel, noTurnDashDist, i, noTurnAccel, noTurnAccelerates);
+    if (slowBackward) {
+      step(backVel, noTurnBackDashDist, i, backRate * noTurnAccel, noTurnAccelerates);
+    }
   }
 }
 

@@ -117,9 +117,10 @@ float GoalieCatch::getValue() {
   const Ball& ball = worldModel->getBall();
   canCatch = isInsideBox(ball.getPos(), body.getPos()) && lastDecide != DT_PASS &&
              worldModel->isBallCatchable();
+  if (!canCatch) return AD_MIN_VALUE;
   const Vector& toBall = ball.getBodyVec();
   const float catchDirection = body.getCommandLimits().getCatchDirection(toBall.getDirection());
-  if (canCatch && catchDirection != toBall.getDirection()) {
+  if (catchDirection != toBall.getDirection()) {
     // The server turns a catch beyond its angles to the limit: the catch area (its length
     // along the aim, its width across) must hold the ball there.
     const float off = Degree::normalizeAngle(toBall.getDirection() - catchDirection);

@@ -29,8 +29,7 @@ class GoalieCatch : public AdvancedAction {
   static bool isInsideBox(const Vector& ballPos, const Vector& bodyPos);
 
   // Publishes a catch towards the ball (or the nearest catch angle the server takes)
-  // after a getValue() of 1000, else a full kick
-  // straight ahead.
+  // after a getValue() of 1000, else a full kick straight ahead.
   void execute(SayDecisionFlags& sayFlags) override;
   float getValue() override;
   DecideType getType() const override { return DT_GOALIE_CATCH; }

@@ -574,9 +574,8 @@ std::string configWithoutLimits() {
   std::string text;
   for (std::string line; std::getline(shipped, line);) {
     bool limit = false;
-    for (const char* key :
-         {"MinDashPower", "BackDashRate", "MaxBackTacklePower", "MinCatchAngle", "MaxCatchAngle"}) {
-      limit = limit || line.rfind(key, 0) == 0;
+    for (const CommandLimits::Key& key : CommandLimits::KEYS) {
+      limit = limit || line.rfind(key.configKey, 0) == 0;
     }
     if (!limit) text += line + "\n";
   }
