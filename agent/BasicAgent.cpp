@@ -231,7 +231,7 @@ void BasicAgent::initOnlineConnection() {
 void BasicAgent::closeOnlineConnection() {
   const ByeCommand command;
   // Tried once; a failure is only printed, the run ends anyway.
-  connection->send(&command);
+  connection->sendLast(&command);
   connection.reset();
 }
 

@@ -92,7 +92,7 @@ void BasicCoach::initOnlineConnection() {
 void BasicCoach::closeOnlineConnection() {
   const ByeCommand command;
   // Tried once; a failure is only printed, the run ends anyway.
-  connection->send(&command);
+  connection->sendLast(&command);
   connection.reset();
 }
 

@@ -25,6 +25,10 @@ class Connection {
 
   virtual bool send(const std::string& text) = 0;
 
+  // Sends the run's last command ("(bye)"), after which the link is released. A link
+  // whose peer could still lose it keeps itself open until the peer has taken it.
+  virtual bool sendLast(const Command* command) { return send(command); }
+
   // 1 when a message was read into text, 0 when nothing was pending, -1 on an error.
   virtual int receive(std::string& text) = 0;
 

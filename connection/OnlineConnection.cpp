@@ -7,12 +7,14 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -100,6 +102,37 @@ bool OnlineConnection::send(const std::string& text) {
   }
   std::cout << "Send message fault. " << std::strerror(error) << std::endl;
   return false;
+}
+
+bool OnlineConnection::sendLast(const Command* command) {
+  const bool sent = send(command);
+  awaitQuiet(kFarewellQuietMS, kFarewellLimitMS);
+  return sent;
+}
+
+void OnlineConnection::awaitQuiet(int quietMS, int limitMS) {
+  const int descriptor = socketRecord->descriptor;
+  if (descriptor < 0) return;
+  // The signal handlers may already be gone.
+  fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL, 0) & ~O_ASYNC);
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point limit = Clock::now() + std::chrono::milliseconds(limitMS);
+  Clock::time_point quiet = Clock::now() + std::chrono::milliseconds(quietMS);
+  char buffer[kReceiveLimit + 1];
+  for (;;) {
+    const Clock::time_point now = Clock::now();
+    const Clock::time_point until = std::min(quiet, limit);
+    if (now >= until) return;
+    pollfd readable{descriptor, POLLIN, 0};
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - now).count();
+    const int ready = poll(&readable, 1, static_cast<int>(left));
+    if (ready < 0 && errno != EINTR) return;
+    if (ready <= 0) continue;
+    bool heard = false;
+    while (recv(descriptor, buffer, sizeof buffer, 0) >= 0) heard = true;
+    if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return;
+    if (heard) quiet = Clock::now() + std::chrono::milliseconds(quietMS);
+  }
 }
 
 int OnlineConnection::transmit(const char* bytes, std::size_t length) {

@@ -17,6 +17,11 @@ class OnlineConnection : public Connection {
  public:
   // Longest datagram read; a longer one is cut and skipped.
   static constexpr int kReceiveLimit = 4096;
+  // After the last datagram the socket stays open until the server has sent nothing for
+  // this long: longer than one turn of the server's loop, which reads before it sends.
+  static constexpr int kFarewellQuietMS = 150;
+  // The most a run waits on the way out, for a server that keeps talking.
+  static constexpr int kFarewellLimitMS = 1000;
 
   // Opens the socket; the process stops with "init()" when that fails. A host that
   // resolves neither as a name nor as an address throws a UserError naming it.
@@ -33,6 +38,16 @@ class OnlineConnection : public Connection {
   // error and drops the datagram; any other failure also prints that line and is
   // reported by false.
   bool send(const std::string& text) override;
+
+  // Sends the command, then waits for the server's quiet. The server talks to each
+  // client from a socket bound to it: a datagram it sends to a socket already closed
+  // comes back as an error, which its next read returns before what is still queued,
+  // and it drops the client there without reading the farewell.
+  bool sendLast(const Command* command) override;
+
+  // Reads and drops whatever comes until nothing has come for quietMS, or limitMS have
+  // passed, or the socket fails. No SIGIO is raised from here on.
+  void awaitQuiet(int quietMS, int limitMS);
 
   // Reads one pending datagram up to its first NUL: 1 with its text, 0 when nothing is
   // pending or the datagram is empty, -1 on a receive error. Datagrams longer than

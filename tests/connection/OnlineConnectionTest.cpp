@@ -15,16 +15,19 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace tovren {
 namespace {
 
 // Loopback traffic arrives at once; these bounds only keep a broken test from hanging.
-constexpr int kWaitMs = 2000;
+constexpr int kWaitMs = 20000;
 constexpr int kWaitStepUs = 1000;
 
 volatile sig_atomic_t arrivals = 0;
@@ -62,11 +65,21 @@ class UdpPeer {
 
   int getPort() const { return port; }
 
+  // From now on talks only with that port, as the server's socket for one client does:
+  // a datagram that finds the port closed comes back as an error for the next read.
+  void connectTo(int toPort) const {
+    const sockaddr_in address = loopback(toPort);
+    connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  }
+
+  // Whether a datagram is queued, waiting for one a bounded time; nothing is read.
+  bool waitReadable() const {
+    pollfd wanted{descriptor, POLLIN, 0};
+    return poll(&wanted, 1, kWaitMs) == 1;
+  }
+
   void sendTo(int toPort, const std::string& bytes) const {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(toPort));
+    const sockaddr_in address = loopback(toPort);
     sendto(descriptor, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&address),
            sizeof address);
   }
@@ -91,6 +104,14 @@ class UdpPeer {
   }
 
  private:
+  static sockaddr_in loopback(int toPort) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(toPort));
+    return address;
+  }
+
   int descriptor;
   int port = 0;
 };
@@ -203,6 +224,71 @@ TEST_F(OnlineConnectionTest, EmptyFirstAnswerGivesZeroButFixesTheReplyPort) {
   int fromPort = 0;
   ASSERT_TRUE(second.receive(bytes, fromPort));
   EXPECT_EQ(bytes, std::string("(bye)") + '\0');
+}
+
+TEST_F(OnlineConnectionTest, LastCommandOutlastsADatagramTheServerSendsBeforeReadingIt) {
+  UdpPeer client;  // the server's socket for this client
+  client.connectTo(connectionPort);
+  client.sendTo(connectionPort, "(init l 3 before_kick_off)");
+  ASSERT_TRUE(waitForArrival());
+  std::string text;
+  ASSERT_EQ(connection->receive(text), 1);
+
+  // Long enough that only a fault closes the socket before the server has read.
+  constexpr int kQuietMS = 2000;
+  constexpr int kServerStepMS = 100;
+  std::thread farewell([this] {
+    const ByeCommand bye;
+    connection->send(&bye);
+    connection->awaitQuiet(kQuietMS, kWaitMs);
+    connection.reset();
+  });
+  // The server's step, busy for a while, sends to the client after the bye has come and
+  // before it is read.
+  ASSERT_TRUE(client.waitReadable());
+  std::this_thread::sleep_for(std::chrono::milliseconds(kServerStepMS));
+  client.sendTo(connectionPort, "(sense_body 5)");
+  std::string bytes;
+  int fromPort = 0;
+  const bool read = client.receive(bytes, fromPort);
+  farewell.join();
+  ASSERT_TRUE(read) << "the closed socket's error came first";
+  EXPECT_EQ(bytes, std::string("(bye)") + '\0');
+}
+
+TEST_F(OnlineConnectionTest, AwaitQuietEndsOnTheServersSilenceOrAtTheLimit) {
+  using Clock = std::chrono::steady_clock;
+  constexpr int kQuietMS = 300;
+  constexpr int kLimitMS = 1500;
+  constexpr int kTalkMS = 50;  // far inside the quiet time
+  const struct Case {
+    const char* name;
+    int talkForMS;  // the server sends every kTalkMS for so long, or until the wait ends
+    int leastMS;
+  } cases[] = {
+      {"silent", 0, kQuietMS},
+      {"stops talking", 600, 600 - kTalkMS + kQuietMS},
+      {"keeps talking", 100 * kLimitMS, kLimitMS},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Clock::time_point start = Clock::now();
+    std::atomic<bool> waiting{true};
+    std::thread talking([&] {
+      while (waiting && Clock::now() - start < std::chrono::milliseconds(c.talkForMS)) {
+        server.sendTo(connectionPort, "(sense_body 5)");
+        std::this_thread::sleep_for(std::chrono::milliseconds(kTalkMS));
+      }
+    });
+    connection->awaitQuiet(kQuietMS, kLimitMS);
+    const auto waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    waiting = false;
+    talking.join();
+    EXPECT_GE(waited, c.leastMS);
+    // Whatever the load, far short of a wait that ignores the quiet or the limit.
+    EXPECT_LT(waited, c.leastMS + kWaitMs);
+  }
 }
 
 TEST(OnlineConnection, ClosesItsSocketAndReportsWhatCannotBeSent) {
