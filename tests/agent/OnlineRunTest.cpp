@@ -2,6 +2,7 @@
 #include "support/ChildProcess.h"
 #include "support/MatchLog.h"
 #include "support/ReplayScene.h"
+#include "support/ReplayServer.h"
 #include "support/WorldModelScene.h"
 
 #include <gtest/gtest.h>
@@ -41,8 +42,6 @@ constexpr int kReplayTimeoutMS = 60000;
 constexpr double kServerTailSeconds = 60;
 
 const std::string kProgram = std::string(TOVREN_BINARY_DIR) + "/tovren";
-const std::string kReplayServer =
-    std::string(TOVREN_SOURCE_DIR) + "/tests/support/replay-server.py";
 
 std::string fixture(const std::string& side, const std::string& file) {
   return support::fixturePath(side, file);
@@ -62,7 +61,7 @@ bool contains(const std::string& text, const std::string& fragment) {
   return text.find(fragment) != std::string::npos;
 }
 
-// A replay server on a free port and a player in a scratch directory whose
+// A replay server on a port of its own and a player in a scratch directory whose
 // configuration points at it.
 class ServerRun {
  public:
@@ -71,28 +70,12 @@ class ServerRun {
             std::vector<std::pair<std::string, std::string>> configChanges,
             const std::vector<std::string>& arguments,
             const std::vector<std::string>& subdirectories = {},
-            double tailSeconds = kServerTailSeconds) {
-    // A port that was free a moment ago can be taken in between: try a few.
-    for (int attempt = 0; attempt < 5 && !server; ++attempt) {
-      port = support::findFreeUdpPort();
-      server.emplace(
-          std::vector<std::string>{"python3", kReplayServer, "--port", std::to_string(port),
-                                   "--capture", capture, "--record", directory.file("record.txt"),
-                                   "--tail", std::to_string(tailSeconds), "--timeout", "60"},
-          directory.path(), directory.file("server-out.txt"), directory.file("server-err.txt"));
-      // The record file appears once the server has bound its port.
-      if (!waitUntil(
-              [this] {
-                return std::filesystem::exists(directory.file("record.txt")) ||
-                       !server->isRunning();
-              },
-              kStartTimeoutMS) ||
-          !server->isRunning()) {
-        server.reset();
-      }
-    }
+            double tailSeconds = kServerTailSeconds)
+      : server(directory.path(), {"--capture", capture, "--record", directory.file("record.txt"),
+                                  "--tail", std::to_string(tailSeconds), "--timeout", "60"}) {
+    if (!isServerUp()) return;
     configChanges.push_back({"HostName", "127.0.0.1"});
-    configChanges.push_back({"PlayerPort", std::to_string(port)});
+    configChanges.push_back({"PlayerPort", std::to_string(server.getPort())});
     directory.write("Configs/Agent.conf", agentConfigText(configChanges));
     support::copyPlayerValueFiles(directory.path());
     for (const std::string& each : subdirectories) {
@@ -103,11 +86,13 @@ class ServerRun {
     player.emplace(argv, directory.path(), directory.file("out.txt"), directory.file("err.txt"));
   }
 
-  ~ServerRun() {
-    if (server) server->signal(SIGTERM);
-  }
+  ~ServerRun() { server.process.signal(SIGTERM); }
 
-  bool isServerUp() const { return server.has_value(); }
+  // Whether the server has started, and so the player; otherwise why not.
+  ::testing::AssertionResult isServerUp() const {
+    if (server.getPort() != 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "The replay server did not start: " << server.errors();
+  }
   std::string out() const { return readFile(directory.file("out.txt")); }
   std::string err() const { return readFile(directory.file("err.txt")); }
   std::vector<std::string> sent() const { return recordedTexts(directory.file("record.txt")); }
@@ -140,8 +125,7 @@ class ServerRun {
   }
 
   ScratchDirectory directory;
-  int port = 0;
-  std::optional<ChildProcess> server;
+  support::ReplayServer server;
   std::optional<ChildProcess> player;
 };
 
@@ -217,6 +201,16 @@ TEST(OnlineRun, PlayersAnnounceThemselvesAndTheirLogsAndSayByeOnTermination) {
     EXPECT_TRUE(contains(readFile(offline), std::string("RecStr: (init ") + c.side[0] + " 2 "));
     expectOnlyOfflineRecords(offline);
   }
+}
+
+TEST(OnlineRun, ReplayServerStartsAndThePlayerConnectsWhileTheProbedPortIsTaken) {
+  // Another process takes the port a probe has just found free.
+  const support::HeldUdpPort taken(support::findFreeUdpPort());
+  ServerRun run(fixture("left", "Tovren-2.txt"), {}, {});
+  ASSERT_TRUE(run.isServerUp());
+  EXPECT_NE(run.server.getPort(), taken.getPort());
+  ASSERT_TRUE(run.waitConnected(2)) << run.out() << run.err();
+  EXPECT_EQ(run.terminate(), 0) << run.err();
 }
 
 // A conversation of the player's init command and the given server lines.
@@ -520,7 +514,7 @@ TEST(OnlineRun, EveryRecordedPlayerDecidesEachCycleItSeesAndSendsOnlyWellFormedC
     SCOPED_TRACE(std::string(player.side) + "/" + player.file);
     // The server ends once the conversation is played; the player, still running, is
     // stopped after its CPU clock is read.
-    ASSERT_TRUE(run.server->waitFor(kConversationEndTimeoutMS).has_value());
+    ASSERT_TRUE(run.server.process.waitFor(kConversationEndTimeoutMS).has_value());
     const double cpu = support::processCpuSeconds(run.player->id()) - connectedCpu[i];
     run.player->signal(SIGTERM);
     EXPECT_EQ(run.player->waitFor(kExitTimeoutMS), 0);

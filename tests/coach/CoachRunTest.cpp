@@ -1,5 +1,6 @@
 #include "support/AgentScene.h"
 #include "support/ChildProcess.h"
+#include "support/ReplayServer.h"
 #include "support/WorldModelScene.h"
 
 #include <gtest/gtest.h>
@@ -27,25 +28,25 @@ const std::string kCapture = support::fixturePath("left", "Tovren-coach.txt");
 
 class CoachRun {
  public:
-  explicit CoachRun(std::vector<std::pair<std::string, std::string>> changes) {
-    const int port = support::findFreeUdpPort();
-    server.emplace(
-        std::vector<std::string>{"python3",
-                                 std::string(TOVREN_SOURCE_DIR) + "/tests/support/replay-server.py",
-                                 "--port", std::to_string(port), "--capture", kCapture, "--record",
-                                 dir.file("record.txt"), "--tail", "60", "--timeout", "60"},
-        dir.path(), dir.file("server-out.txt"), dir.file("server-err.txt"));
-    support::waitUntil([this] { return std::filesystem::exists(dir.file("record.txt")); },
-                       kStartTimeoutMS);
+  explicit CoachRun(std::vector<std::pair<std::string, std::string>> changes)
+      : server(dir.path(), {"--capture", kCapture, "--record", dir.file("record.txt"), "--tail",
+                            "60", "--timeout", "60"}) {
+    if (server.getPort() == 0) return;
     changes.push_back({"HostName", "127.0.0.1"});
-    changes.push_back({"CoachPort", std::to_string(port)});
+    changes.push_back({"CoachPort", std::to_string(server.getPort())});
     dir.write("Configs/Agent.conf", support::agentConfigText(changes));
     std::filesystem::copy_file(std::string(TOVREN_SOURCE_DIR) + "/Configs/OurTypesRates.conf",
                                dir.file("Configs/OurTypesRates.conf"));
     coach.emplace(std::vector<std::string>{std::string(TOVREN_BINARY_DIR) + "/tovren", "--coach"},
                   dir.path(), dir.file("out.txt"), dir.file("err.txt"));
   }
-  ~CoachRun() { server->signal(SIGTERM); }
+  ~CoachRun() { server.process.signal(SIGTERM); }
+
+  // Whether the server and the coach have started; otherwise why not.
+  ::testing::AssertionResult started() const {
+    if (coach) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "The replay server did not start: " << server.errors();
+  }
 
   // (ms after the init, text) of every datagram the coach sent.
   std::vector<std::pair<long, std::string>> sent() const {
@@ -61,12 +62,15 @@ class CoachRun {
   std::string out() const { return readFile(dir.file("out.txt")); }
 
   support::ScratchDirectory dir;
-  std::optional<support::ChildProcess> server, coach;
+  support::ReplayServer server;
+  std::optional<support::ChildProcess> coach;
 };
 
 TEST(CoachRun, AsksForTheGlobalViewSetsOurTypesSaysByeOnTerminationAndEndsOnSilence) {
   CoachRun terminated({{"LogToFile", "True"}, {"OffLogToFile", "True"}});
   CoachRun silent({});
+  ASSERT_TRUE(terminated.started());
+  ASSERT_TRUE(silent.started());
   // Eleven runs of the own types after the first view make every change there is.
   ASSERT_TRUE(support::waitUntil(
       [&] {
@@ -105,12 +109,15 @@ TEST(CoachRun, AsksForTheGlobalViewSetsOurTypesSaysByeOnTerminationAndEndsOnSile
   EXPECT_EQ(silent.coach->waitFor(kConversationEndTimeoutMS), 0);
   EXPECT_EQ(silent.out(), "Coach is connected.\nServer does not respond in the expected time.\n");
   support::waitUntil([&] { return silent.hasSent("(bye)"); }, kStartTimeoutMS);
+  const auto silentSent = silent.sent();
+  ASSERT_FALSE(silentSent.empty()) << "The silent server recorded nothing from the coach";
+  EXPECT_EQ(silentSent.back().second, "(bye)");
   long initMS = 0, lastServerMS = 0;
   for (const auto& line : support::readRecording(kCapture)) {
     if (line.sent && line.text.rfind("(init", 0) == 0) initMS = line.ms;
     if (!line.sent) lastServerMS = line.ms - initMS;
   }
-  const long silence = silent.sent().back().first - lastServerMS;
+  const long silence = silentSent.back().first - lastServerMS;
   EXPECT_TRUE(silence >= 9500 && silence <= 30000) << silence;
 }
 

@@ -9,13 +9,17 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 
 namespace tovren::support {
 
@@ -118,9 +122,9 @@ double processCpuSeconds(pid_t pid) {
 
 namespace {
 
-// Binds a UDP socket to the port on 127.0.0.1 (0: any free one) and gives the port it
-// got, or 0 when the port is taken.
-int bindUdpPort(int port) {
+// A UDP socket bound to the port on 127.0.0.1 (0: any free one) and the port it got, or
+// -1 and 0 when the port is taken.
+std::pair<int, int> openUdpPort(int port) {
   const int descriptor = socket(AF_INET, SOCK_DGRAM, 0);
   if (descriptor < 0) throw std::runtime_error("socket failed");
   sockaddr_in address{};
@@ -128,10 +132,41 @@ int bindUdpPort(int port) {
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   address.sin_port = htons(static_cast<uint16_t>(port));
   socklen_t length = sizeof address;
-  const bool bound = bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-                     getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) == 0;
-  close(descriptor);
-  return bound ? ntohs(address.sin_port) : 0;
+  if (bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      getsockname(descriptor, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    close(descriptor);
+    return {-1, 0};
+  }
+  return {descriptor, ntohs(address.sin_port)};
+}
+
+// Binds a UDP socket to the port and closes it: the port it got, 0 when it was taken.
+int bindUdpPort(int port) {
+  const auto [descriptor, bound] = openUdpPort(port);
+  if (descriptor >= 0) close(descriptor);
+  return bound;
+}
+
+// The inodes of the sockets bound to the UDP port, from the kernel's socket tables.
+std::set<std::string> udpSocketInodes(int port) {
+  char local[8];
+  std::snprintf(local, sizeof local, ":%04X", static_cast<unsigned>(port));
+  std::set<std::string> inodes;
+  for (const char* table : {"/proc/net/udp", "/proc/net/udp6"}) {
+    for (const std::string& line : readLines(table)) {
+      // "sl local_address rem_address st tx_queue:rx_queue tr:when retrnsmt uid timeout inode"
+      std::istringstream fields(line);
+      std::string slot, address, skipped, inode;
+      fields >> slot >> address;
+      for (int i = 0; i < 7; ++i) fields >> skipped;
+      fields >> inode;
+      const std::string::size_type colon = address.rfind(':');
+      if (fields && colon != std::string::npos && address.substr(colon) == local) {
+        inodes.insert(inode);
+      }
+    }
+  }
+  return inodes;
 }
 
 }  // namespace
@@ -143,5 +178,32 @@ int findFreeUdpPort() {
 }
 
 bool isUdpPortFree(int port) { return bindUdpPort(port) != 0; }
+
+bool holdsUdpPorts(pid_t pid, const std::vector<int>& ports) {
+  std::set<std::string> sockets;
+  std::error_code error;
+  const std::string folder = "/proc/" + std::to_string(pid) + "/fd";
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+    // "socket:[INODE]"
+    if (!error && target.rfind("socket:[", 0) == 0 && target.back() == ']') {
+      sockets.insert(target.substr(8, target.size() - 9));
+    }
+  }
+  for (int port : ports) {
+    const std::set<std::string> bound = udpSocketInodes(port);
+    const bool held = std::any_of(bound.begin(), bound.end(),
+                                  [&](const std::string& inode) { return sockets.count(inode); });
+    if (!held) return false;
+  }
+  return true;
+}
+
+HeldUdpPort::HeldUdpPort(int wanted) {
+  std::tie(descriptor, port) = openUdpPort(wanted);
+  if (descriptor < 0) throw std::runtime_error("UDP port " + std::to_string(wanted) + " is taken");
+}
+
+HeldUdpPort::~HeldUdpPort() { close(descriptor); }
 
 }  // namespace tovren::support

@@ -65,10 +65,31 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMS);
 // The CPU time a running process has used, in seconds, from its CPU clock; negative when
 // the clock cannot be read.
 double processCpuSeconds(pid_t pid);
-// A UDP port on 127.0.0.1 that was free a moment ago.
+// A UDP port on 127.0.0.1 that was free a moment ago: another process may take it
+// before it is bound again.
 int findFreeUdpPort();
 // Whether the UDP port on 127.0.0.1 can be bound now (a server listening on any address
 // holds it).
 bool isUdpPortFree(int port);
+// Whether the process has a socket bound to each of the UDP ports (on any address).
+bool holdsUdpPorts(pid_t pid, const std::vector<int>& ports);
+
+// A socket bound to the UDP port on 127.0.0.1 for as long as the object lives: the
+// process that takes a port between another's probe and its bind.
+class HeldUdpPort {
+ public:
+  // Throws when the port cannot be bound; 0 binds any free port.
+  explicit HeldUdpPort(int port);
+  ~HeldUdpPort();
+  HeldUdpPort(const HeldUdpPort&) = delete;
+  HeldUdpPort& operator=(const HeldUdpPort&) = delete;
+
+  int getPort() const { return port; }
+  int getDescriptor() const { return descriptor; }
+
+ private:
+  int descriptor = -1;
+  int port = 0;
+};
 
 }  // namespace tovren::support

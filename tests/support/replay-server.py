@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Stands in for the simulation server in end-to-end tests.
 
-Waits on 127.0.0.1:PORT for a client's init, then plays the server's side of a recorded
+Waits on 127.0.0.1:PORT for a client's init (PORT 0: any free port), printing "port N"
+on a line of its own once it holds the port, then plays the server's side of a recorded
 conversation (tests/data/README.md) to that client with the recorded timing, from a
 socket of its own as the real server does, and writes every datagram the client sends to
 the record file as "<ms since the init>\t<text>". It stops once the recording has been
@@ -32,7 +33,8 @@ def server_lines(path):
 
 def arguments():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--port", type=int, required=True, help="port the init comes to")
+    parser.add_argument("--port", type=int, required=True,
+                        help="port the init comes to; 0 for any free one")
     parser.add_argument("--capture", required=True, help="recorded conversation to play")
     parser.add_argument("--record", help="file for what the client sends")
     parser.add_argument("--tail", type=float, default=1.0,
@@ -65,6 +67,9 @@ def main():
 
     entry = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     entry.bind(("127.0.0.1", args.port))
+    # Whoever started the server learns the port from it: a port chosen elsewhere could
+    # be taken before the bind.
+    print(f"port {entry.getsockname()[1]}", flush=True)
     # The conversation goes on from another port, so the client must follow the reply.
     talk = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     talk.bind(("127.0.0.1", 0))
