@@ -10,7 +10,6 @@
 #include <signal.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -20,7 +19,6 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 // Scenes on the real simulation server: a whole team of this program on the left, no
@@ -39,14 +37,15 @@ const std::string kBinary = std::string(TOVREN_BINARY_DIR) + "/tovren";
 const std::string kTeamName = "Tovren";
 
 constexpr int kTeamStartTimeoutMS = 40000;
-// The coach sends its player type changes about 2 s after it connects, before the scene.
-constexpr auto kCoachChangesWait = std::chrono::seconds(4);
+// The coach sends its player type changes about 2 s after it connects, before the scene;
+// this only bounds the wait for them.
+constexpr int kCoachChangesTimeoutMS = 30000;
 constexpr int kViewTimeoutMS = 1000;
 // Long enough for every player to see where it and its teammates stand after the trainer
 // has placed them: seeing, relocalising and telling each other who goes for the ball.
 constexpr int kHeldCycles = 10;
 constexpr int kStopTimeoutMS = 20000;
-constexpr auto kByeWait = std::chrono::seconds(2);
+constexpr int kByeTimeoutMS = 20000;
 
 struct Placement {
   int number;
@@ -91,17 +90,27 @@ class TrainerScene : public ::testing::Test {
                    << " is missing): no scene played";
     }
     std::filesystem::create_directories(serverDir);
-    const int port = support::findServerPorts();
-    ASSERT_NE(port, 0) << "no three free UDP ports in a row";
-    server = support::startServer(kServerRun, serverDir, port, kSceneOptions);
-    ASSERT_TRUE(server->isRunning()) << "The server did not start:\n"
-                                     << support::readFile(serverDir + "/server.err");
+    support::StartedServer started = support::startServer(kServerRun, serverDir, kSceneOptions);
+    ASSERT_TRUE(started.process) << "The server did not start:" << started.failure;
+    server = std::move(started.process);
+    const int port = started.port;
     team = std::make_unique<support::Team>(kTeamName, kBinary, scratch.file(kTeamName), port);
     ASSERT_TRUE(support::waitUntil([&] { return team->hasStarted() || !team->script->isRunning(); },
                                    kTeamStartTimeoutMS));
     ASSERT_TRUE(team->hasStarted() && team->script->isRunning()) << kTeamName << " did not start:\n"
                                                                  << team->scriptOutput();
-    std::this_thread::sleep_for(kCoachChangesWait);
+    // The coach weighs the players in order of their numbers, one change a cycle: its last
+    // change is number 11's, kept or sent.
+    support::FileWatch coachLog(team->readableLog('C'));
+    support::FileWatch serverLog(serverDir + "/match.rcl");
+    const auto changed = [&] {
+      return coachLog.saw("Player 11 keeps type ") ||
+             (coachLog.saw("Player 11's type changed to type ") &&
+              serverLog.saw("\tRecv " + kTeamName + "_Coach: (change_player_type 11 "));
+    };
+    ASSERT_TRUE(support::waitUntil(changed, kCoachChangesTimeoutMS))
+        << "The coach did not change the player types within " << kCoachChangesTimeoutMS / 1000
+        << " s";
     trainer = std::make_unique<support::Trainer>(port + 1);
     ASSERT_TRUE(trainer->connect()) << "The trainer got no answer from the server";
   }
@@ -173,10 +182,10 @@ class TrainerScene : public ::testing::Test {
   // Stops the team, then the server, which then writes out its text log; a sanitizer's
   // report in a process's output fails the scene.
   std::vector<support::ServerLogLine> stop() {
-    const auto stopAt = std::chrono::steady_clock::now();
     team->script->signal(SIGTERM);
     team->script->waitFor(kStopTimeoutMS);
-    std::this_thread::sleep_until(stopAt + kByeWait);
+    support::waitForByes(serverDir + "/match.rcl", support::teamSenders(kTeamName),
+                         kByeTimeoutMS);
     server->signal(SIGINT);
     server->waitFor(kStopTimeoutMS);
     for (const auto& each : support::kTeamProcesses) {

@@ -8,13 +8,24 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 namespace tovren::support {
 
 namespace {
 
-constexpr int kServerStartTimeoutMS = 10000;
+constexpr int kServerStartTimeoutMS = 30000;
+constexpr int kServerStartAttempts = 5;
 constexpr int kStopTimeoutMS = 20000;
+
+// ", saying: LINE" for the output's last line that holds anything, else nothing.
+std::string lastLine(const std::string& path) {
+  const std::vector<std::string> lines = readLines(path);
+  for (auto line = lines.rbegin(); line != lines.rend(); ++line) {
+    if (line->find_first_not_of(" \t") != std::string::npos) return ", saying: " + *line;
+  }
+  return "";
+}
 
 }  // namespace
 
@@ -31,22 +42,45 @@ int findServerPorts() {
   return 0;
 }
 
-std::unique_ptr<ChildProcess> startServer(const std::string& run, const std::string& directory,
-                                          int port, const std::vector<std::string>& options) {
-  std::vector<std::string> arguments = {run,
-                                        "server::port=" + std::to_string(port),
-                                        "server::coach_port=" + std::to_string(port + 1),
-                                        "server::olcoach_port=" + std::to_string(port + 2),
-                                        "server::text_logging=true",
-                                        "server::text_log_dir=" + directory,
-                                        "server::text_log_fixed=true",
-                                        "server::text_log_fixed_name=match",
-                                        "server::game_logging=false"};
-  arguments.insert(arguments.end(), options.begin(), options.end());
-  auto server = std::make_unique<ChildProcess>(arguments, directory, directory + "/server.out",
-                                               directory + "/server.err");
-  waitUntil([&] { return !isUdpPortFree(port) || !server->isRunning(); }, kServerStartTimeoutMS);
-  return server;
+StartedServer startServer(const std::string& run, const std::string& directory,
+                          const std::vector<std::string>& options,
+                          const std::function<int()>& choosePorts) {
+  StartedServer started;
+  for (int attempt = 0; attempt < kServerStartAttempts; ++attempt) {
+    const int port = choosePorts();
+    if (port == 0) {
+      started.failure += "\n  no three free UDP ports in a row";
+      continue;
+    }
+    std::vector<std::string> arguments = {run,
+                                          "server::port=" + std::to_string(port),
+                                          "server::coach_port=" + std::to_string(port + 1),
+                                          "server::olcoach_port=" + std::to_string(port + 2),
+                                          "server::text_logging=true",
+                                          "server::text_log_dir=" + directory,
+                                          "server::text_log_fixed=true",
+                                          "server::text_log_fixed_name=match",
+                                          "server::game_logging=false"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    auto server = std::make_unique<ChildProcess>(arguments, directory, directory + "/server.out",
+                                                 directory + "/server.err");
+    // The start command execs the server, so the process is the server itself.
+    const std::vector<int> ports = {port, port + 1, port + 2};
+    if (waitUntil([&] { return !server->isRunning() || holdsUdpPorts(server->id(), ports); },
+                  kServerStartTimeoutMS) &&
+        server->isRunning()) {
+      started.process = std::move(server);
+      started.port = port;
+      return started;
+    }
+    const std::optional<int> status = server->waitFor(0);
+    started.failure += "\n  ports " + std::to_string(port) + "-" + std::to_string(port + 2) + ": " +
+                       (status ? "ended with status " + std::to_string(*status)
+                               : "held none of them after " +
+                                     std::to_string(kServerStartTimeoutMS / 1000) + " s") +
+                       lastLine(directory + "/server.err");
+  }
+  return started;
 }
 
 bool FileWatch::saw(const std::string& text) {
@@ -59,6 +93,21 @@ bool FileWatch::saw(const std::string& text) {
   seen = window.find(text) != std::string::npos;
   carry = window.substr(window.size() - std::min(window.size(), text.size()));
   return seen;
+}
+
+bool waitForByes(const std::string& serverLog, const std::vector<std::string>& senders,
+                 int timeoutMS) {
+  std::vector<FileWatch> watches;
+  for (std::size_t i = 0; i < senders.size(); ++i) watches.emplace_back(serverLog);
+  return waitUntil(
+      [&] {
+        bool all = true;
+        for (std::size_t i = 0; i < senders.size(); ++i) {
+          all = watches[i].saw("\tRecv " + senders[i] + ": (bye)\n") && all;
+        }
+        return all;
+      },
+      timeoutMS);
 }
 
 Team::Team(const std::string& name, const std::string& binary, const std::string& folder, int port)

@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <ios>
 #include <memory>
 #include <string>
@@ -23,11 +24,21 @@ extern const std::vector<std::pair<std::string, char>> kTeamProcesses;
 // were found.
 int findServerPorts();
 
-// Starts the server (its start command run in the directory) on the three ports from
-// port on, with its text log in "directory/match.rcl", no game log, and the further
-// "server::" options given; returns once it holds its port or has ended.
-std::unique_ptr<ChildProcess> startServer(const std::string& run, const std::string& directory,
-                                          int port, const std::vector<std::string>& options);
+// A server that holds its three ports, or why none was started.
+struct StartedServer {
+  std::unique_ptr<ChildProcess> process;  // null when no start held its ports
+  int port = 0;                           // the players' port; the trainer's and the coach's follow
+  std::string failure;                    // each start tried: its ports and how it ended
+};
+
+// Starts the server (its start command run in the directory) on three ports in a row
+// from the first one choosePorts gives, with its text log in "directory/match.rcl", no
+// game log, and the further "server::" options given; returns once it holds those
+// ports. Ports can be taken between their choice and the server's bind: a start that
+// ends or does not hold them in time is stopped and tried again on ports chosen anew.
+StartedServer startServer(const std::string& run, const std::string& directory,
+                          const std::vector<std::string>& options,
+                          const std::function<int()>& choosePorts = findServerPorts);
 
 // Finds a text in a growing file, reading only what it gained since the last look.
 class FileWatch {
@@ -42,6 +53,11 @@ class FileWatch {
   std::string carry;
   bool seen = false;
 };
+
+// Waits until the server's text log holds a "(bye)" from each sender ("Tovren_3",
+// "Tovren_Coach"), at most the time; whether all came.
+bool waitForByes(const std::string& serverLog, const std::vector<std::string>& senders,
+                 int timeoutMS);
 
 // One team run by scripts/start-team.sh in a folder of its own: the working directory
 // with a copy of the repository's Configs/ (the players write their readable logs to
