@@ -69,11 +69,15 @@ CONNECT_WAIT_STEPS = 3000
 # A server left behind by a harness that was killed outright ends by itself.
 GAME_OVER_WAIT_STEPS = 100
 
-SERVER_START_SECONDS = 10
+SERVER_START_SECONDS = 30
+# Ports free when chosen can be taken before the server binds them: each start that
+# fails is tried again on ports chosen anew.
+SERVER_START_ATTEMPTS = 5
 TEAM_START_SECONDS = 60
 STOP_SECONDS = 20
-# Every "(bye)" reaches the server in this time after the teams are told to stop.
-BYE_SECONDS = 2
+# Every "(bye)" has reached the server once the teams have stopped; this only bounds the
+# wait for one that never comes.
+BYE_SECONDS = 20
 POLL_SECONDS = 0.2
 # A half in real time, with room for a loaded machine.
 HALF_SLACK = 1.5
@@ -303,6 +307,56 @@ def udp_port_free(port):
     return True
 
 
+def udp_socket_inodes(port):
+    """The inodes of the sockets bound to the UDP port, from the kernel's socket tables."""
+    inodes = set()
+    for table in ("/proc/net/udp", "/proc/net/udp6"):
+        try:
+            with open(table, encoding="ascii") as lines:
+                for line in lines:
+                    # "sl local_address rem_address st tx:rx tr:when retrnsmt uid timeout inode"
+                    fields = line.split()
+                    if len(fields) > 9 and fields[1].endswith(f":{port:04X}"):
+                        inodes.add(fields[9])
+        except OSError:
+            continue
+    return inodes
+
+
+def process_tree(pid):
+    """The process and every process below it."""
+    found, todo = [], [pid]
+    while todo:
+        current = todo.pop()
+        found.append(current)
+        for task in os.listdir(f"/proc/{current}/task") if alive(current) else []:
+            try:
+                with open(f"/proc/{current}/task/{task}/children", encoding="ascii") as kids:
+                    todo.extend(int(kid) for kid in kids.read().split())
+            except OSError:
+                continue
+    return found
+
+
+def holds_udp_ports(pid, ports):
+    """Whether the process, or one below it, has a socket bound to each of the ports."""
+    sockets = set()
+    for each in process_tree(pid):
+        folder = f"/proc/{each}/fd"
+        try:
+            entries = os.listdir(folder)
+        except OSError:
+            continue
+        for entry in entries:
+            try:
+                target = os.readlink(os.path.join(folder, entry))
+            except OSError:
+                continue
+            if target.startswith("socket:[") and target.endswith("]"):
+                sockets.add(target[8:-1])
+    return all(udp_socket_inodes(port) & sockets for port in ports)
+
+
 class Ports:
     """Three ports in a row for each server (players, trainer, online coach), free a
     moment ago and not handed to another running match."""
@@ -338,6 +392,8 @@ class LogWatch:
         self.partial = ""
         self.cycle = 0
         self.over = False
+        self.senders = set()
+        self.byes = set()
 
     def update(self):
         try:
@@ -352,6 +408,14 @@ class LogWatch:
         for cycle, _, sender, text in read_server_log(lines):
             self.cycle = max(self.cycle, cycle)
             self.over = self.over or (not sender and text == "(referee time_over)")
+            if sender:
+                self.senders.add(sender)
+                if text == "(bye)":
+                    self.byes.add(sender)
+
+    def all_said_bye(self):
+        """Whether every client the server heard from has said "(bye)"."""
+        return self.senders <= self.byes
 
 
 class Team:
@@ -478,8 +542,34 @@ class Match:
             time.sleep(POLL_SECONDS)
 
     def start_server(self):
+        """Starts the server, on ports chosen anew after each start that ends or does not
+        hold its three ports in time."""
         folder = os.path.join(self.folder, "server")
         os.makedirs(folder)
+        self.watch = LogWatch(os.path.join(folder, "match.rcl"))
+        failures = []
+        for _ in range(SERVER_START_ATTEMPTS):
+            self.port = self.ports.take()
+            ports = (self.port, self.port + 1, self.port + 2)
+            self.server = self.launch_server(folder)
+            deadline = time.monotonic() + SERVER_START_SECONDS
+            while self.server.poll() is None and not holds_udp_ports(self.server.pid, ports):
+                if self.stop.is_set():
+                    raise Stopped()
+                if time.monotonic() > deadline:
+                    break
+                time.sleep(POLL_SECONDS)
+            if self.server.poll() is None and holds_udp_ports(self.server.pid, ports):
+                return
+            status = self.server.poll()
+            failures.append(f"ports {self.port}-{self.port + 2}: "
+                            + (f"ended with status {status}" if status is not None else
+                               f"held none of them after {SERVER_START_SECONDS} s")
+                            + last_lines(os.path.join(folder, "server.err"), 1))
+            self.stop_server()
+        raise MatchError("the server did not start:" + "".join(f"\n  {f}" for f in failures))
+
+    def launch_server(self, folder):
         cycles = self.args.cycles
         options = {
             "port": self.port, "coach_port": self.port + 1, "olcoach_port": self.port + 2,
@@ -494,16 +584,10 @@ class Match:
         # working directory.
         with open(os.path.join(folder, "server.out"), "w") as out, \
                 open(os.path.join(folder, "server.err"), "w") as err:
-            self.server = subprocess.Popen(
+            return subprocess.Popen(
                 [self.args.server] + [f"server::{key}={value}" for key, value in options.items()],
                 cwd=folder, stdout=out, stderr=err, stdin=subprocess.DEVNULL,
                 start_new_session=True)
-        self.watch = LogWatch(os.path.join(folder, "match.rcl"))
-        self.wait_for(lambda: self.server.poll() is not None or not udp_port_free(self.port),
-                      SERVER_START_SECONDS, lambda: "the server did not open its port")
-        if self.server.poll() is not None:
-            raise MatchError("the server did not start:"
-                             + last_lines(os.path.join(folder, "server.err")))
 
     def play(self):
         self.port = self.ports.take()
@@ -530,21 +614,30 @@ class Match:
             return self.watch.over
 
         self.wait_for(over, half, lambda: f"no (referee time_over) within {half:.0f} s")
-        self.end()
+        self.end(played=True)
         with open(self.watch.path, encoding="utf-8", errors="replace") as log:
             figures = match_figures(log, self.left, self.right)
         figures.update(number=self.number, left=self.left, right=self.right)
         return figures
 
-    def end(self):
-        """Stops the teams (each player says "(bye)"), then the server; kills what is left."""
+    def end(self, played=False):
+        """Stops the teams (each player says "(bye)"), then the server, once it has taken
+        every "(bye)" of a match played to its end; kills what is left."""
         stopped_at = time.monotonic()
         for team in self.teams:
             team.signal_stop()
         for team in self.teams:
             team.finish(stopped_at + STOP_SECONDS)
+        if played and self.server is not None and self.server.poll() is None:
+            deadline = time.monotonic() + BYE_SECONDS
+            while not self.watch.all_said_bye() and time.monotonic() < deadline:
+                time.sleep(POLL_SECONDS)
+                self.watch.update()
+        self.stop_server()
+
+    def stop_server(self):
+        """Stops the server, killing it if it does not end, and gives its ports back."""
         if self.server is not None and self.server.poll() is None:
-            time.sleep(max(0.0, stopped_at + BYE_SECONDS - time.monotonic()))
             self.server.send_signal(signal.SIGINT)
             try:
                 self.server.wait(STOP_SECONDS)

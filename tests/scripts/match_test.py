@@ -1,7 +1,10 @@
 """The parts of scripts/match.py that need no server: the log reading and the statistics."""
 import importlib.util
 import os
+import socket
+import subprocess
 import sys
+import tempfile
 import unittest
 
 # No bytecode cache left in the source tree.
@@ -58,6 +61,47 @@ class ServerLog(unittest.TestCase):
                             ("(change_view (narrow) high)", ["change_view"]), ("", [])]:
             with self.subTest(text=text):
                 self.assertEqual(match.command_names(text), names)
+
+
+    def test_bye_awaited_from_every_client_heard(self):
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "match.rcl")
+            watch = match.LogWatch(path)
+            steps = [
+                (["0,4\tRecv Blue_1: (init Blue (version 9.4))", "0,4\tRecv Blue_Coach: (eye on)"],
+                 False),
+                # A bye that is not the client's last datagram still counts: the server
+                # takes nothing after it.
+                (["200,1\tRecv Blue_1: (bye)", "200,1\tRecv Blue_Coach: (change_view"], False),
+                # The rest of a line written in two pieces.
+                ([" normal)", "200,1\tRecv Blue_Coach: (bye)"], True),
+            ]
+            for lines, expected in steps:
+                with open(path, "a", encoding="utf-8") as log:
+                    log.write("\n".join(lines) + "\n")
+                watch.update()
+                with self.subTest(lines=lines):
+                    self.assertEqual(watch.all_said_bye(), expected)
+
+
+class Ports(unittest.TestCase):
+    def test_held_ports_are_told_by_process(self):
+        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as held, \
+                socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
+            held.bind(("127.0.0.1", 0))
+            probe.bind(("127.0.0.1", 0))
+            port, free = held.getsockname()[1], probe.getsockname()[1]
+            probe.close()
+            self.assertTrue(match.holds_udp_ports(os.getpid(), [port]))
+            self.assertFalse(match.holds_udp_ports(os.getpid(), [port, free]))
+            # A process below another counts for it, not the other way round.
+            child = subprocess.Popen(["sleep", "60"])
+            try:
+                self.assertTrue(match.holds_udp_ports(os.getppid(), [port]))
+                self.assertFalse(match.holds_udp_ports(child.pid, [port]))
+            finally:
+                child.kill()
+                child.wait()
 
 
 class Statistics(unittest.TestCase):
