@@ -40,7 +40,8 @@ constexpr int kTeamStartTimeoutMS = 40000;
 // The coach sends its player type changes about 2 s after it connects, before the scene;
 // this only bounds the wait for them.
 constexpr int kCoachChangesTimeoutMS = 30000;
-constexpr int kViewTimeoutMS = 1000;
+// A view comes every step; this only bounds the wait for one that never comes.
+constexpr int kViewTimeoutMS = 5000;
 // Long enough for every player to see where it and its teammates stand after the trainer
 // has placed them: seeing, relocalising and telling each other who goes for the ball.
 constexpr int kHeldCycles = 10;
@@ -184,8 +185,7 @@ class TrainerScene : public ::testing::Test {
   std::vector<support::ServerLogLine> stop() {
     team->script->signal(SIGTERM);
     team->script->waitFor(kStopTimeoutMS);
-    support::waitForByes(serverDir + "/match.rcl", support::teamSenders(kTeamName),
-                         kByeTimeoutMS);
+    support::waitForByes(serverDir + "/match.rcl", support::teamSenders(kTeamName), kByeTimeoutMS);
     server->signal(SIGINT);
     server->waitFor(kStopTimeoutMS);
     for (const auto& each : support::kTeamProcesses) {

@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <sstream>
@@ -20,9 +21,8 @@ namespace {
 
 // The protocol version the trainer speaks: its see_global lists each object's position first.
 const char* const kGreeting = "(init (version 19))";
-constexpr int kAnswerTimeoutMS = 2000;
-// The parameters come in a burst right after the greeting.
-constexpr int kParametersTimeoutMS = 300;
+// Answers come within a step; this only bounds the wait for one that never comes.
+constexpr int kAnswerTimeoutMS = 20000;
 
 bool startsWith(const std::string& text, const char* head) { return text.rfind(head, 0) == 0; }
 
@@ -94,9 +94,15 @@ Trainer::~Trainer() { close(descriptor); }
 
 bool Trainer::connect() {
   transmit(kGreeting);
+  // The parameters and every player type come right after the greeting's answer.
+  const auto described = [this] {
+    return greeted && ballSize && typeCount && typeReach.size() >= *typeCount;
+  };
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerTimeoutMS);
   std::string text;
-  while (receive(text, kParametersTimeoutMS)) handle(text);
-  return greeted &&
+  while (!described() && receive(text, msUntil(deadline))) handle(text);
+  return described() &&
          send({"(eye on)", "(ear on)"}) == std::vector<std::string>{"(ok eye on)", "(ok ear on)"};
 }
 
@@ -182,6 +188,10 @@ void Trainer::handle(const std::string& text) {
     if (const std::optional<FieldView> view = readView(*message)) views.push_back(*view);
   } else if (MessageFields::isAtom(*message, 0, "server_param")) {
     ballSize = parameter(*message, "ball_size");
+  } else if (MessageFields::isAtom(*message, 0, "player_param")) {
+    if (const std::optional<float> types = parameter(*message, "player_types")) {
+      typeCount = static_cast<std::size_t>(std::max(0.0f, *types));
+    }
   } else if (MessageFields::isAtom(*message, 0, "player_type")) {
     const std::optional<float> id = parameter(*message, "id");
     const std::optional<float> size = parameter(*message, "player_size");

@@ -2,6 +2,7 @@
 
 #include "geometry/Vector.h"
 
+#include <cstddef>
 #include <deque>
 #include <map>
 #include <optional>
@@ -38,7 +39,8 @@ class Trainer {
   Trainer& operator=(const Trainer&) = delete;
 
   // Greets the server, which answers "(init ok)" with its parameters and player types,
-  // and turns on the field view and the referee's calls; false when it does not answer.
+  // waits for all of them, and turns on the field view and the referee's calls; false
+  // when it does not answer.
   bool connect();
   // Sends the commands back to back, so that they fall in one step, then waits for an
   // answer to each; the answers in order ("(ok move)", "(error ...)"), "" for one that
@@ -67,7 +69,8 @@ class Trainer {
   std::deque<std::string> answers;
   std::deque<FieldView> views;
   std::vector<RefereeCall> calls;
-  std::map<int, float> typeReach;  // type -> player size + kickable margin
+  std::map<int, float> typeReach;        // type -> player size + kickable margin
+  std::optional<std::size_t> typeCount;  // the server's "player_types"
   std::optional<float> ballSize;
 };
 
