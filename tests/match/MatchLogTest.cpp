@@ -1,7 +1,11 @@
 #include "support/MatchLog.h"
 
+#include "support/ChildProcess.h"
+#include "support/RealServer.h"
+
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -355,6 +359,30 @@ TEST(MatchLog, ErrorAnswersAndSanitizerReportsAreFoundByTheirLines) {
       "  0041. SendStr: (dash 0.00)\n");
   EXPECT_EQ(support::nonFiniteWrites(nonFinite),
             (Problems{"  0040. Non-finite number written as 0.00 in command: (dash 0.00)"}));
+}
+
+TEST(FileWatch, FindsItsTextAcrossTheLooksWhateverElseWatchesTheFile) {
+  support::ScratchDirectory directory;
+  const std::string path = directory.file("match.rcl");
+  support::FileWatch bye(path, "\tRecv A_2: (bye)\n");
+  support::FileWatch over(path, "(referee time_over)");
+  const struct Step {
+    const char* appended;
+    bool bye, over;
+  } steps[] = {
+      {"", false, false},  // the file is not there yet
+      {"9,0\tRecv A_2: (by", false, false},
+      // The text completed by the next piece, and another watch's text in the same piece.
+      {"e)\n9,0\t(referee time_over)\n", true, true},
+      // Once seen, always seen.
+      {"10,0\tRecv A_2: (dash 10)\n", true, true},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.appended);
+    if (*step.appended != '\0') std::ofstream(path, std::ios::app) << step.appended;
+    EXPECT_EQ(bye.saw(), step.bye);
+    EXPECT_EQ(over.saw(), step.over);
+  }
 }
 
 }  // namespace

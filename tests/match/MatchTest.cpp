@@ -224,21 +224,21 @@ void playMatch(const std::vector<TeamSetup>& setups) {
   if (stopNumber != nullptr) {
     const int number = std::atoi(stopNumber);
     ASSERT_TRUE(number >= 1 && number <= 11) << kStopPlayerVariable << " must be 1 to 11";
-    stopWatch =
-        std::make_unique<FileWatch>(teams[0]->readableLog(kTeamProcesses[number - 1].second));
+    stopWatch = std::make_unique<FileWatch>(
+        teams[0]->readableLog(kTeamProcesses[number - 1].second), kStopCycleHeader);
     stopped = teams[0]->processId(kTeamProcesses[number - 1].first);
   }
-  FileWatch rcl(serverDir + "/match.rcl");
+  FileWatch timeOver(serverDir + "/match.rcl", "(referee time_over)");
   const bool over = waitUntil(
       [&] {
-        if (stopWatch && stopWatch->saw(kStopCycleHeader) && stopped > 0) {
+        if (stopWatch && stopWatch->saw() && stopped > 0) {
           kill(stopped, SIGSTOP);
           std::printf("Stopped %s player %s (process %d) at cycle 100\n", teams[0]->name.c_str(),
                       stopNumber, static_cast<int>(stopped));
           std::fflush(stdout);
           stopWatch.reset();
         }
-        return rcl.saw("(referee time_over)") || !server.isRunning();
+        return timeOver.saw() || !server.isRunning();
       },
       kHalfTimeoutMS);
   std::vector<std::vector<double>> cpu;

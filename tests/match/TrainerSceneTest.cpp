@@ -102,13 +102,10 @@ class TrainerScene : public ::testing::Test {
                                                                  << team->scriptOutput();
     // The coach weighs the players in order of their numbers, one change a cycle: its last
     // change is number 11's, kept or sent.
-    support::FileWatch coachLog(team->readableLog('C'));
-    support::FileWatch serverLog(serverDir + "/match.rcl");
-    const auto changed = [&] {
-      return coachLog.saw("Player 11 keeps type ") ||
-             (coachLog.saw("Player 11's type changed to type ") &&
-              serverLog.saw("\tRecv " + kTeamName + "_Coach: (change_player_type 11 "));
-    };
+    support::FileWatch kept(team->readableLog('C'), "Player 11 keeps type ");
+    support::FileWatch sent(serverDir + "/match.rcl",
+                            "\tRecv " + kTeamName + "_Coach: (change_player_type 11 ");
+    const auto changed = [&] { return kept.saw() || sent.saw(); };
     ASSERT_TRUE(support::waitUntil(changed, kCoachChangesTimeoutMS))
         << "The coach did not change the player types within " << kCoachChangesTimeoutMS / 1000
         << " s";

@@ -83,7 +83,7 @@ StartedServer startServer(const std::string& run, const std::string& directory,
   return started;
 }
 
-bool FileWatch::saw(const std::string& text) {
+bool FileWatch::saw() {
   if (seen) return true;
   std::ifstream in(path, std::ios::binary);
   in.seekg(offset);
@@ -98,13 +98,13 @@ bool FileWatch::saw(const std::string& text) {
 bool waitForByes(const std::string& serverLog, const std::vector<std::string>& senders,
                  int timeoutMS) {
   std::vector<FileWatch> watches;
-  for (std::size_t i = 0; i < senders.size(); ++i) watches.emplace_back(serverLog);
+  for (const std::string& sender : senders) {
+    watches.emplace_back(serverLog, "\tRecv " + sender + ": (bye)\n");
+  }
   return waitUntil(
       [&] {
         bool all = true;
-        for (std::size_t i = 0; i < senders.size(); ++i) {
-          all = watches[i].saw("\tRecv " + senders[i] + ": (bye)\n") && all;
-        }
+        for (FileWatch& watch : watches) all = watch.saw() && all;
         return all;
       },
       timeoutMS);

@@ -40,15 +40,18 @@ StartedServer startServer(const std::string& run, const std::string& directory,
                           const std::vector<std::string>& options,
                           const std::function<int()>& choosePorts = findServerPorts);
 
-// Finds a text in a growing file, reading only what it gained since the last look.
+// Looks for one text in a growing file, reading only what it gained since the last look:
+// a watch for another text would miss what this one has read.
 class FileWatch {
  public:
-  explicit FileWatch(std::string path) : path(std::move(path)) {}
+  FileWatch(std::string path, std::string text) : path(std::move(path)), text(std::move(text)) {}
 
-  bool saw(const std::string& text);
+  // Whether the text has appeared so far.
+  bool saw();
 
  private:
   std::string path;
+  std::string text;
   std::streamoff offset = 0;
   std::string carry;
   bool seen = false;
