@@ -307,17 +307,19 @@ def udp_port_free(port):
     return True
 
 
-def udp_socket_inodes(port):
-    """The inodes of the sockets bound to the UDP port, from the kernel's socket tables."""
-    inodes = set()
+def udp_socket_inodes(ports):
+    """The inodes of the sockets bound to each of the UDP ports, from one read of the
+    kernel's socket tables."""
+    wanted = {f":{port:04X}": port for port in ports}
+    inodes = {port: set() for port in ports}
     for table in ("/proc/net/udp", "/proc/net/udp6"):
         try:
             with open(table, encoding="ascii") as lines:
                 for line in lines:
                     # "sl local_address rem_address st tx:rx tr:when retrnsmt uid timeout inode"
                     fields = line.split()
-                    if len(fields) > 9 and fields[1].endswith(f":{port:04X}"):
-                        inodes.add(fields[9])
+                    if len(fields) > 9 and fields[1][fields[1].rfind(":"):] in wanted:
+                        inodes[wanted[fields[1][fields[1].rfind(":"):]]].add(fields[9])
         except OSError:
             continue
     return inodes
@@ -354,7 +356,7 @@ def holds_udp_ports(pid, ports):
                 continue
             if target.startswith("socket:[") and target.endswith("]"):
                 sockets.add(target[8:-1])
-    return all(udp_socket_inodes(port) & sockets for port in ports)
+    return all(inodes & sockets for inodes in udp_socket_inodes(ports).values())
 
 
 class Ports:
@@ -552,19 +554,18 @@ class Match:
             self.port = self.ports.take()
             ports = (self.port, self.port + 1, self.port + 2)
             self.server = self.launch_server(folder)
-            deadline = time.monotonic() + SERVER_START_SECONDS
-            while self.server.poll() is None and not holds_udp_ports(self.server.pid, ports):
-                if self.stop.is_set():
-                    raise Stopped()
-                if time.monotonic() > deadline:
-                    break
-                time.sleep(POLL_SECONDS)
-            if self.server.poll() is None and holds_udp_ports(self.server.pid, ports):
-                return
-            status = self.server.poll()
-            failures.append(f"ports {self.port}-{self.port + 2}: "
-                            + (f"ended with status {status}" if status is not None else
-                               f"held none of them after {SERVER_START_SECONDS} s")
+            try:
+                self.wait_for(
+                    lambda: self.server.poll() is not None
+                    or holds_udp_ports(self.server.pid, ports), SERVER_START_SECONDS,
+                    lambda: f"held none of them after {SERVER_START_SECONDS} s")
+                status = self.server.poll()
+                if status is None:
+                    return
+                failure = f"ended with status {status}"
+            except MatchError as error:
+                failure = str(error)
+            failures.append(f"ports {self.port}-{self.port + 2}: {failure}"
                             + last_lines(os.path.join(folder, "server.err"), 1))
             self.stop_server()
         raise MatchError("the server did not start:" + "".join(f"\n  {f}" for f in failures))

@@ -85,17 +85,22 @@ std::string joined(const std::vector<std::string>& problems) {
   return text;
 }
 
-// Every check of the match whose teams have ended and whose server has stopped.
-void checkMatch(const std::vector<TeamSetup>& setups,
-                const std::vector<std::unique_ptr<Team>>& teams, const std::string& serverDir) {
-  std::ifstream rcl(serverDir + "/match.rcl");
-  const std::vector<ServerLogLine> lines = support::readServerLog(rcl);
+// Every player's and coach's name in the server's log, team by team.
+std::vector<std::string> allSenders(const std::vector<std::unique_ptr<Team>>& teams) {
   std::vector<std::string> senders;
   for (const auto& team : teams) {
     const std::vector<std::string> each = support::teamSenders(team->name);
     senders.insert(senders.end(), each.begin(), each.end());
   }
+  return senders;
+}
 
+// Every check of the match whose teams have ended and whose server has stopped.
+void checkMatch(const std::vector<TeamSetup>& setups,
+                const std::vector<std::unique_ptr<Team>>& teams, const std::string& serverDir) {
+  std::ifstream rcl(serverDir + "/match.rcl");
+  const std::vector<ServerLogLine> lines = support::readServerLog(rcl);
+  const std::vector<std::string> senders = allSenders(teams);
   const std::vector<std::string> missing = support::missingSenders(lines, senders);
   EXPECT_TRUE(missing.empty()) << "Not connected:" << joined(missing);
   for (const TeamSetup& setup : setups) {
@@ -254,16 +259,13 @@ void playMatch(const std::vector<TeamSetup>& setups) {
                     << " s of the teams' start";
 
   for (const auto& team : teams) team->script->signal(SIGTERM);
-  std::vector<std::string> senders;
   for (const auto& team : teams) {
     EXPECT_EQ(team->script->waitFor(kStopTimeoutMS), 0) << team->name << " did not stop:\n"
                                                         << team->scriptOutput();
-    const std::vector<std::string> each = support::teamSenders(team->name);
-    senders.insert(senders.end(), each.begin(), each.end());
   }
   // The server stops once it has taken every "(bye)"; one that does not come fails the
   // checks below.
-  support::waitForByes(serverDir + "/match.rcl", senders, kByeTimeoutMS);
+  support::waitForByes(serverDir + "/match.rcl", allSenders(teams), kByeTimeoutMS);
   server.signal(SIGINT);
   ASSERT_TRUE(server.waitFor(kStopTimeoutMS).has_value()) << "The server did not stop on SIGINT";
 

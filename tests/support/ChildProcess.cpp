@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -147,11 +148,16 @@ int bindUdpPort(int port) {
   return bound;
 }
 
-// The inodes of the sockets bound to the UDP port, from the kernel's socket tables.
-std::set<std::string> udpSocketInodes(int port) {
-  char local[8];
-  std::snprintf(local, sizeof local, ":%04X", static_cast<unsigned>(port));
-  std::set<std::string> inodes;
+// The inodes of the sockets bound to each of the UDP ports, from one read of the kernel's
+// socket tables.
+std::map<int, std::set<std::string>> udpSocketInodes(const std::vector<int>& ports) {
+  std::map<std::string, int> wanted;  // ":%04X" of the local address -> port
+  for (int port : ports) {
+    char local[8];
+    std::snprintf(local, sizeof local, ":%04X", static_cast<unsigned>(port));
+    wanted[local] = port;
+  }
+  std::map<int, std::set<std::string>> inodes;
   for (const char* table : {"/proc/net/udp", "/proc/net/udp6"}) {
     for (const std::string& line : readLines(table)) {
       // "sl local_address rem_address st tx_queue:rx_queue tr:when retrnsmt uid timeout inode"
@@ -161,9 +167,9 @@ std::set<std::string> udpSocketInodes(int port) {
       for (int i = 0; i < 7; ++i) fields >> skipped;
       fields >> inode;
       const std::string::size_type colon = address.rfind(':');
-      if (fields && colon != std::string::npos && address.substr(colon) == local) {
-        inodes.insert(inode);
-      }
+      if (!fields || colon == std::string::npos) continue;
+      const auto port = wanted.find(address.substr(colon));
+      if (port != wanted.end()) inodes[port->second].insert(inode);
     }
   }
   return inodes;
@@ -190,13 +196,12 @@ bool holdsUdpPorts(pid_t pid, const std::vector<int>& ports) {
       sockets.insert(target.substr(8, target.size() - 9));
     }
   }
-  for (int port : ports) {
-    const std::set<std::string> bound = udpSocketInodes(port);
-    const bool held = std::any_of(bound.begin(), bound.end(),
-                                  [&](const std::string& inode) { return sockets.count(inode); });
-    if (!held) return false;
-  }
-  return true;
+  std::map<int, std::set<std::string>> bound = udpSocketInodes(ports);
+  return std::all_of(ports.begin(), ports.end(), [&](int port) {
+    const std::set<std::string>& inodes = bound[port];
+    return std::any_of(inodes.begin(), inodes.end(),
+                       [&](const std::string& inode) { return sockets.count(inode) > 0; });
+  });
 }
 
 HeldUdpPort::HeldUdpPort(int wanted) {
