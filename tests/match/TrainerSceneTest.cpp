@@ -45,6 +45,10 @@ constexpr int kViewTimeoutMS = 5000;
 // Long enough for every player to see where it and its teammates stand after the trainer
 // has placed them: seeing, relocalising and telling each other who goes for the ball.
 constexpr int kHeldCycles = 10;
+// A scene whose hold a referee's call breaks is set again, this many times at most; the
+// placements of all attempts together only bound a trainer that never keeps up.
+constexpr int kKickOffAttempts = 5;
+constexpr int kPlacementLimit = 20 * kHeldCycles;
 constexpr int kStopTimeoutMS = 20000;
 constexpr int kByeTimeoutMS = 20000;
 
@@ -115,23 +119,44 @@ class TrainerScene : public ::testing::Test {
 
   // Sets play_on and holds the players and the ball (at rest) where the scene puts them,
   // placing them again every cycle for a while, so that each player has seen where it and
-  // its teammates stand; then places them once more and sets the ball rolling (velocity
-  // per cycle). The cycle in which the scene starts.
-  int kickOff(const std::vector<Placement>& actors, Point ball, Point velocity) {
-    EXPECT_EQ(trainer->send({"(change_mode play_on)"}),
-              std::vector<std::string>{"(ok change_mode)"});
-    int cycle = 0;
-    for (int held = 0; held < kHeldCycles; ++held) {
-      place(actors, ball, Point());
-      const std::optional<FieldView> view = trainer->nextView(kViewTimeoutMS);
-      EXPECT_TRUE(view) << "The trainer saw no field";
-      if (view) cycle = view->cycle;
+  // its teammates stand; the last placement sets the ball rolling (velocity per cycle).
+  // A placement counts only when it reached the server before the next step and in the
+  // cycle after the last one: a trainer that misses a step lets the players run free and
+  // reach the ball before the scene starts, so the hold starts again, and a referee's call
+  // during it sets the scene anew. The cycle in which the scene starts; nothing, with a
+  // failure, when it could not be held.
+  std::optional<int> kickOff(const std::vector<Placement>& actors, Point ball, Point velocity) {
+    int placements = 0;
+    for (int attempt = 0; attempt < kKickOffAttempts; ++attempt) {
+      EXPECT_EQ(trainer->send({"(change_mode play_on)"}),
+                std::vector<std::string>{"(ok change_mode)"});
+      int held = 0;
+      int last = -1;  // the cycle of the last placement held
+      do {
+        const std::optional<FieldView> view = trainer->nextView(kViewTimeoutMS);
+        if (!view || ++placements > kPlacementLimit) {
+          ADD_FAILURE() << (view ? "The scene was not held" : "The trainer saw no field")
+                        << " after " << placements << " placements" << heard();
+          return std::nullopt;
+        }
+        const int next = view->cycle == last + 1 ? held + 1 : 1;
+        const bool release = next >= kHeldCycles;
+        place(actors, ball, release ? velocity : Point());
+        const bool inTime = !trainer->viewCameDuringSend();
+        held = inTime ? next : 0;
+        last = inTime ? view->cycle : -1;
+        if (release && inTime && playStaysOn()) return last;
+      } while (playStaysOn());
     }
+    ADD_FAILURE() << "The referee broke the scene's hold in each of " << kKickOffAttempts
+                  << " attempts" << heard();
+    return std::nullopt;
+  }
+
+  // Whether the referee's last call so far is play_on.
+  bool playStaysOn() const {
     const std::vector<RefereeCall>& calls = trainer->refereeCalls();
-    EXPECT_TRUE(!calls.empty() && calls.back().mode == "play_on")
-        << "Play did not stay on while the scene was set" << heard();
-    place(actors, ball, velocity);
-    return cycle;
+    return !calls.empty() && calls.back().mode == "play_on";
   }
 
   void place(const std::vector<Placement>& actors, Point ball, Point velocity) {
@@ -219,7 +244,10 @@ int typeAt(const std::vector<support::ServerLogLine>& lines, int number, int cyc
 constexpr int kScoringCycles = 50;
 
 TEST_F(TrainerScene, ForwardAloneWithTheBallBeforeAnEmptyGoalScores) {
-  const int start = kickOff({{9, Point(36.0f, 0.0f), 0.0f}}, Point(36.6f, 0.0f), Point());
+  const std::optional<int> kicked =
+      kickOff({{9, Point(36.0f, 0.0f), 0.0f}}, Point(36.6f, 0.0f), Point());
+  ASSERT_TRUE(kicked);
+  const int start = *kicked;
   watch(start, kScoringCycles);
   stop();
   const std::optional<RefereeCall> goal = call("goal_l_");
@@ -232,8 +260,10 @@ TEST_F(TrainerScene, ForwardAloneWithTheBallBeforeAnEmptyGoalScores) {
 constexpr int kInterceptCycles = 30;
 
 TEST_F(TrainerScene, TeammateInterceptsABallRolledAcrossItsPath) {
-  const int start =
+  const std::optional<int> kicked =
       kickOff({{7, Point(10.0f, 0.0f), 0.0f}}, Point(16.0f, -12.0f), Point(0.0f, 1.6f));
+  ASSERT_TRUE(kicked);
+  const int start = *kicked;
   const std::vector<FieldView> views = watch(start, kInterceptCycles);
   const std::vector<support::ServerLogLine> lines = stop();
 
@@ -273,7 +303,9 @@ TEST_F(TrainerScene, GoalieCatchesASlowShot) {
   std::optional<RefereeCall> caught;
   int start = 0;
   for (int attempt = 0; attempt < kShotAttempts && !caught; ++attempt) {
-    start = kickOff({}, from, towards);
+    const std::optional<int> kicked = kickOff({}, from, towards);
+    ASSERT_TRUE(kicked);
+    start = *kicked;
     watch(start, kShotCycles);
     caught = call("goalie_catch_ball_l", start);
   }
@@ -306,7 +338,9 @@ constexpr float kLeastBackward = 0.3f;  // metres
 
 TEST_F(TrainerScene, PlayerSentBackwardMovesBackward) {
   const Placement goalie{1, Point(-44.0f, 0.0f), 0.0f};
-  const int start = kickOff({goalie}, Point(-46.0f, 0.0f), Point());
+  const std::optional<int> kicked = kickOff({goalie}, Point(-46.0f, 0.0f), Point());
+  ASSERT_TRUE(kicked);
+  const int start = *kicked;
   const std::vector<FieldView> views = watch(start, kBackwardCycles);
   const std::vector<support::ServerLogLine> lines = stop();
 
@@ -359,7 +393,9 @@ constexpr float kMaxCatchAngle = 90.0f;  // degrees, the server's, either side
 
 TEST_F(TrainerScene, GoalieWithTheBallBehindItSendsNoCatch) {
   const Placement goalie{1, Point(-47.0f, 0.0f), 0.0f};
-  const int start = kickOff({goalie}, Point(-47.7f, 0.0f), Point());
+  const std::optional<int> kicked = kickOff({goalie}, Point(-47.7f, 0.0f), Point());
+  ASSERT_TRUE(kicked);
+  const int start = *kicked;
   watch(start, kBehindCycles);
   const std::vector<support::ServerLogLine> lines = stop();
 

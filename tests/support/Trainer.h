@@ -48,6 +48,9 @@ class Trainer {
   std::vector<std::string> send(const std::vector<std::string>& commands);
   // The next field view, nothing when none comes in time.
   std::optional<FieldView> nextView(int timeoutMS);
+  // Whether a field view came in during the last send, before its last answer: a step of
+  // the server then fell between the view the commands were meant for and the commands.
+  bool viewCameDuringSend() const { return !views.empty(); }
 
   // The referee's calls heard so far.
   const std::vector<RefereeCall>& refereeCalls() const { return calls; }
