@@ -350,6 +350,7 @@ TEST_F(TrainerScene, PlayerSentBackwardMovesBackward) {
   float facing = goalie.facing;
   float backward = 0.0f;  // metres
   float most = 0.0f;
+  std::ostringstream path;  // where the goalie stood, for a failure's message
   for (const FieldView& view : views) {
     const auto at = view.players.find({kTeamName, 1});
     const auto body = view.facings.find({kTeamName, 1});
@@ -360,19 +361,26 @@ TEST_F(TrainerScene, PlayerSentBackwardMovesBackward) {
     most = std::max(most, backward);
     from = at->second;
     facing = body->second;
+    path << (path.tellp() > 0 ? "; (" : " (") << from.x << ", " << from.y << ") facing " << facing
+         << " at " << view.cycle;
   }
   EXPECT_GT(most, kLeastBackward) << "The goalie ran no more than " << most << " m backward in "
-                                  << kBackwardCycles << " cycles" << heard();
+                                  << kBackwardCycles << " cycles from cycle " << start
+                                  << "; it stood at" << path.str() << heard();
 
   int obeyed = 0;
+  std::ostringstream sent;  // what the goalie sent, for a failure's message
   for (const auto& [cycle, command] : goalieCommands(lines, start, start + kBackwardCycles)) {
     const bool backDash = command.name == "dash" && command.arguments.size() == 2 &&
                           command.arguments[1] == "180.00" &&
                           std::stof(command.arguments[0]) > 0.0f;
     if (backDash) ++obeyed;
+    sent << (sent.tellp() > 0 ? "; (" : " (") << command.name;
+    for (const std::string& argument : command.arguments) sent << " " << argument;
+    sent << ") at " << cycle;
   }
   EXPECT_GT(obeyed, 0) << "The goalie sent no \"(dash P 180.00)\" in " << kBackwardCycles
-                       << " cycles";
+                       << " cycles; it sent" << sent.str();
   std::vector<std::string> negative;
   for (const support::ServerLogLine& line : lines) {
     if (line.text.find("(dash -") != std::string::npos) {
