@@ -318,8 +318,11 @@ def udp_socket_inodes(ports):
                 for line in lines:
                     # "sl local_address rem_address st tx:rx tr:when retrnsmt uid timeout inode"
                     fields = line.split()
-                    if len(fields) > 9 and fields[1][fields[1].rfind(":"):] in wanted:
-                        inodes[wanted[fields[1][fields[1].rfind(":"):]]].add(fields[9])
+                    if len(fields) <= 9:
+                        continue
+                    port = wanted.get(fields[1][fields[1].rfind(":"):])
+                    if port is not None:
+                        inodes[port].add(fields[9])
         except OSError:
             continue
     return inodes
